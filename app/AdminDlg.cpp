@@ -1,0 +1,176 @@
+#include "app/AdminDlg.h"
+
+#include "app/AboutDlg.h"
+#include "app/DisplayModes.h"
+#include "config/ConfigLayout.h"
+#include "config/PlacementRecord.h"
+#include "config/ProfileLocations.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+
+#include <cstdio>
+
+namespace
+{
+const DWORD kMainDialogHelpContext = 0x20000 + IDD_ADMIN_DIALOG;
+
+std::string WindowsDirectory()
+{
+    char path[MAX_PATH] = "";
+    GetWindowsDirectoryA(path, MAX_PATH);
+    return path;
+}
+
+std::string ModuleFilePath()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::string LoadResourceString(UINT id)
+{
+    char text[256] = "";
+    LoadStringA(CWinApp::Get()->GetInstance(), id, text, sizeof text);
+    return text;
+}
+} // namespace
+
+CAdminDlg::CAdminDlg() : CDialog(IDD_ADMIN_DIALOG, nullptr) {}
+
+CDialog::CommandTable CAdminDlg::GetCommandTable() const
+{
+    static const CommandEntry table[] = {
+        {WM_COMMAND, IDC_ABOUT, BN_CLICKED, Bind(&CAdminDlg::OnAbout)},
+        {WM_COMMAND, IDC_SET_DIR, BN_CLICKED, Bind(&CAdminDlg::OnSetDir)},
+        {WM_COMMAND, IDC_SET_ROOT, BN_CLICKED, Bind(&CAdminDlg::OnSetRoot)},
+        {WM_COMMAND, IDC_SET_DISPLAY, BN_CLICKED, Bind(&CAdminDlg::OnSetDisplay)},
+        {WM_COMMAND, IDC_BROWSE_QUEUE, BN_CLICKED, Bind(&CAdminDlg::OnBrowseQueueDir)},
+        {WM_COMMAND, IDC_QUEUE_LIST, CBN_CLOSEUP, Bind(&CAdminDlg::OnCloseupQueue)},
+        {WM_COMMAND, IDC_BROWSE_ROOT, BN_CLICKED, Bind(&CAdminDlg::OnBrowseRoot)},
+        {WM_COMMAND, ID_CONTEXT_HELP, 0, Bind(&CAdminDlg::OnContextHelp)},
+        {WM_DESTROY, 0, 0, Bind(&CAdminDlg::OnDestroy)},
+    };
+    return MakeCommandTable(table);
+}
+
+void CAdminDlg::DoDataExchange(CDataExchange* exchange)
+{
+    CDialog::DoDataExchange(exchange);
+    DDX_Control(exchange, IDC_QUEUE_LIST, m_queueCombo);
+    DDX_Control(exchange, IDC_DISPLAY_MODE, m_displayCombo);
+    DDX_Text(exchange, IDC_ROOT_DIR, m_rootDir);
+    DDX_Text(exchange, IDC_QUEUE_DIR, m_queueDir);
+}
+
+BOOL CAdminDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    CenterWindow();
+
+    LocateProfiles();
+    FillDisplayModes(ReadCurrentShowCommand());
+    FillQueueList();
+    m_queueCombo.SetCurSel(0);
+    OnCloseupQueue();
+
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CAdminDlg::LocateProfiles()
+{
+    m_windowsDir = WithTrailingBackslash(WindowsDirectory());
+    m_moduleDir = ModuleDirectory(ModuleFilePath());
+    m_systemProfile.SetPath(SystemProfilePath(m_windowsDir));
+    m_rootDir = m_systemProfile.GetString(layout::kSettingsSection, layout::kRootDirKey);
+    m_serverProfilePath = ServerProfilePath(
+        m_systemProfile.GetString(layout::kSettingsSection, layout::kServerProfileKey),
+        m_moduleDir);
+    m_serverProfile.SetPath(m_serverProfilePath);
+}
+
+// The show command of the stored window placement record. Without a record "Set Display" is
+// disabled for the dialog's lifetime.
+UINT CAdminDlg::ReadCurrentShowCommand()
+{
+    const std::string record =
+        m_serverProfile.GetString(layout::kWindowPosSection, layout::kWindowPosKey);
+    if (record.empty())
+    {
+        EnableWindow(GetDlgItem(IDC_SET_DISPLAY), FALSE);
+        return kShowCommandWithoutRecord;
+    }
+    return ReadPlacementShowCommand(record, kShowCommandWithoutRecord);
+}
+
+void CAdminDlg::FillDisplayModes(UINT currentShowCommand)
+{
+    for (const DisplayMode& mode : g_displayModes)
+    {
+        const std::string name = LoadResourceString(mode.nameId);
+        if (name.empty())
+            break;
+        const int index = m_displayCombo.AddString(name);
+        if (mode.showCommand == currentShowCommand)
+            m_displayCombo.SetCurSel(index);
+        m_displayCombo.SetItemData(index, mode.showCommand);
+    }
+}
+
+// Queue1, Queue2, ... up to the first missing or empty name; the list sorts them itself.
+void CAdminDlg::FillQueueList()
+{
+    for (int n = 1;; ++n)
+    {
+        char key[32];
+        std::snprintf(key, sizeof key, layout::kQueueKeyFormat, n);
+        const std::string name = m_serverProfile.GetString(layout::kQueuesSection, key);
+        if (name.empty())
+            break;
+        m_queueCombo.AddString(name);
+    }
+}
+
+bool CAdminDlg::GetSelectedQueue(std::string& queueName) const
+{
+    const int index = m_queueCombo.GetCurSel();
+    if (index == CB_ERR)
+        return false;
+    queueName = m_queueCombo.GetLBText(index);
+    return true;
+}
+
+// Shows the stored directory of the selected queue. Runs whenever the queue list's drop-down
+// closes, changed selection or not.
+void CAdminDlg::OnCloseupQueue()
+{
+    std::string queueName;
+    if (!GetSelectedQueue(queueName))
+        return;
+    m_queueDir = m_serverProfile.GetString(queueName.c_str(), layout::kQueueDirKey);
+    UpdateData(FALSE);
+}
+
+void CAdminDlg::OnAbout()
+{
+    CAboutDlg about(GetSafeHwnd());
+    about.DoModal();
+}
+
+void CAdminDlg::OnOK()
+{
+    CDialog::OnOK();
+}
+
+void CAdminDlg::OnContextHelp()
+{
+    WinHelpA(GetSafeHwnd(), CWinApp::Get()->GetHelpFilePath(), HELP_CONTEXT,
+             kMainDialogHelpContext);
+}
+
+// Closes a help window that this dialog opened.
+void CAdminDlg::OnDestroy()
+{
+    WinHelpA(GetSafeHwnd(), nullptr, HELP_QUIT, 0);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "config/ProfileFile.h"
+#include "framework/ComboBox.h"
+#include "framework/Dialog.h"
+
+#include <string>
+
+// The main dialog: the display mode of the server's window, the server's root directory and
+// the directory of one queue, each with the command that changes it.
+class CAdminDlg : public CDialog
+{
+public:
+    CAdminDlg();
+    ~CAdminDlg() override = default;
+
+protected:
+    void DoDataExchange(CDataExchange* exchange) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    CommandTable GetCommandTable() const override;
+
+private:
+    // Handlers of the command table.
+    void OnAbout();
+    void OnSetDir();
+    void OnSetRoot();
+    void OnSetDisplay();
+    void OnBrowseQueueDir();
+    void OnCloseupQueue();
+    void OnBrowseRoot();
+    void OnContextHelp();
+    void OnDestroy();
+
+    // Start-up steps.
+    void LocateProfiles();
+    UINT ReadCurrentShowCommand();
+    void FillDisplayModes(UINT currentShowCommand);
+    void FillQueueList();
+
+    // The name of the selected queue, or empty when none is selected.
+    bool GetSelectedQueue(std::string& queueName) const;
+
+    CComboBox m_queueCombo;
+    CComboBox m_displayCombo;
+    std::string m_rootDir;
+    std::string m_queueDir;
+    std::string m_windowsDir;
+    std::string m_moduleDir;
+    std::string m_serverProfilePath;
+    CProfileFile m_systemProfile;
+    CProfileFile m_serverProfile;
+};

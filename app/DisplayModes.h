@@ -1,0 +1,19 @@
+#pragma once
+
+#include <windows.h>
+
+// One display mode of the server's window: the string that names it and its show command.
+struct DisplayMode
+{
+    UINT nameId;
+    UINT showCommand;
+};
+
+inline constexpr int kDisplayModeCount = 4;
+
+// Normal, Icon, Full screen, Hidden: the order of the display-mode list.
+extern const DisplayMode g_displayModes[kDisplayModeCount];
+
+// The show command in force when the server has stored no window placement record; no display
+// mode carries it.
+inline constexpr UINT kShowCommandWithoutRecord = SW_SHOW;

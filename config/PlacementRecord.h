@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The window placement record of the server's window ([WindowPos] Main): ten decimal numbers,
+// the members of the platform's placement structure after its length.
+struct PlacementRecord
+{
+    UINT flags;
+    UINT showCommand;
+    int minPosition[2];
+    int maxPosition[2];
+    int normalPosition[4];
+};
+
+// The show command (second field) of a record, or `fallback` when the first two fields are
+// not both numbers.
+UINT ReadPlacementShowCommand(const std::string& record, UINT fallback);

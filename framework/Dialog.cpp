@@ -1,0 +1,136 @@
+#include "framework/Dialog.h"
+
+#include "framework/WinApp.h"
+
+#include <algorithm>
+#include <exception>
+
+CDialog::CDialog(UINT templateId, HWND parent) : m_templateId(templateId), m_parent(parent) {}
+
+INT_PTR CDialog::DoModal()
+{
+    HINSTANCE instance = CWinApp::Get() != nullptr ? CWinApp::Get()->GetInstance() : nullptr;
+    if (instance == nullptr)
+        instance = GetModuleHandleA(nullptr);
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(m_templateId), m_parent, DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate)
+{
+    CDataExchange exchange{m_hWnd, saveAndValidate};
+    DoDataExchange(&exchange);
+    return TRUE;
+}
+
+void CDialog::CenterWindow()
+{
+    RECT workArea;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    RECT area = workArea;
+    HWND owner = GetWindow(m_hWnd, GW_OWNER);
+    if (owner != nullptr)
+        GetWindowRect(owner, &area);
+
+    RECT self;
+    GetWindowRect(m_hWnd, &self);
+    const LONG width = self.right - self.left;
+    const LONG height = self.bottom - self.top;
+    LONG left = (area.left + area.right - width) / 2;
+    LONG top = (area.top + area.bottom - height) / 2;
+    left = std::max(workArea.left, std::min(left, workArea.right - width));
+    top = std::max(workArea.top, std::min(top, workArea.bottom - height));
+    SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+void CDialog::OnOK()
+{
+    UpdateData(TRUE);
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+const CDialog::CommandEntry* CDialog::FindEntry(UINT message, UINT id, UINT notification) const
+{
+    const CommandTable table = GetCommandTable();
+    for (size_t i = 0; i < table.count; ++i)
+    {
+        const CommandEntry& entry = table.entries[i];
+        if (entry.message != message)
+            continue;
+        if (message != WM_COMMAND || (entry.id == id && entry.notification == notification))
+            return &entry;
+    }
+    return nullptr;
+}
+
+BOOL CDialog::Dispatch(UINT message, WPARAM wParam)
+{
+    const UINT id = LOWORD(wParam);
+    const UINT notification = HIWORD(wParam);
+    if (const CommandEntry* entry = FindEntry(message, id, notification))
+    {
+        (this->*entry->handler)();
+        // Destruction goes on with the system's own clean-up.
+        return message == WM_DESTROY ? FALSE : TRUE;
+    }
+    if (message == WM_COMMAND && notification == BN_CLICKED)
+    {
+        if (id == IDOK)
+        {
+            OnOK();
+            return TRUE;
+        }
+        if (id == IDCANCEL)
+        {
+            OnCancel();
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (message == WM_INITDIALOG)
+    {
+        dialog = reinterpret_cast<CDialog*>(lParam);
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        dialog->m_hWnd = window;
+    }
+    if (dialog == nullptr)
+        return FALSE;
+
+    // No exception may leave a window procedure: report it and carry on.
+    try
+    {
+        switch (message)
+        {
+        case WM_INITDIALOG:
+            return dialog->OnInitDialog();
+        case WM_COMMAND:
+        case WM_DESTROY:
+            return dialog->Dispatch(message, wParam);
+        default:
+            return FALSE;
+        }
+    }
+    catch (const std::exception& error)
+    {
+        CWinApp::ReportFailure(error.what());
+        return TRUE;
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "framework/DataExchange.h"
+#include "framework/Object.h"
+
+#include <windows.h>
+
+#include <cstddef>
+
+// A modal dialog built from a dialog template of the program's resources.
+//
+// A derived dialog lists its handlers in a command table: each entry binds a window message
+// (WM_COMMAND with a control or command id and a notification code, or WM_DESTROY) to a member
+// function. Entries are looked up in table order and the first match runs. Button 1 (OK, Enter)
+// and button 2 (Cancel, Escape, the system menu's Close) fall back to OnOK and OnCancel.
+class CDialog : public CObject
+{
+public:
+    using Handler = void (CDialog::*)();
+
+    struct CommandEntry
+    {
+        UINT message;      // WM_COMMAND or WM_DESTROY
+        UINT id;           // control or command id (WM_COMMAND only)
+        UINT notification; // notification code (WM_COMMAND only)
+        Handler handler;
+    };
+
+    struct CommandTable
+    {
+        const CommandEntry* entries;
+        size_t count;
+    };
+
+    // Turns a derived class's handler into a table entry's handler.
+    template <class Derived> static Handler Bind(void (Derived::*handler)())
+    {
+        return static_cast<Handler>(handler);
+    }
+
+    CDialog(UINT templateId, HWND parent);
+
+    // Runs the dialog until EndDialog; returns the value passed to EndDialog, or -1 when the
+    // dialog could not be created.
+    INT_PTR DoModal();
+
+    // FALSE: members to controls; TRUE: controls to members.
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    void EndDialog(INT_PTR result) { ::EndDialog(m_hWnd, result); }
+
+    // Centres the dialog over its owner, or over the desktop's work area when it has none,
+    // keeping it within the work area.
+    void CenterWindow();
+
+protected:
+    // Called once the controls exist; binds and fills them. Return TRUE to give the focus to
+    // the first control in tab order.
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(CDataExchange* exchange);
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual CommandTable GetCommandTable() const { return {nullptr, 0}; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    BOOL Dispatch(UINT message, WPARAM wParam);
+    const CommandEntry* FindEntry(UINT message, UINT id, UINT notification) const;
+
+    UINT m_templateId;
+    HWND m_parent;
+    HWND m_hWnd = nullptr;
+};
+
+// Sizes a command table from its initialiser.
+template <size_t N>
+CDialog::CommandTable MakeCommandTable(const CDialog::CommandEntry (&entries)[N])
+{
+    return {entries, N};
+}

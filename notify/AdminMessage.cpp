@@ -1,0 +1,14 @@
+#include "notify/AdminMessage.h"
+
+UINT g_adminMessage = 0;
+
+UINT RegisterAdminMessage()
+{
+    g_adminMessage = RegisterWindowMessageA(kAdminMessageName);
+    return g_adminMessage;
+}
+
+void PostAdminMessage(WPARAM value, AdminCode code)
+{
+    PostMessageA(HWND_BROADCAST, g_adminMessage, value, code);
+}

@@ -1,0 +1,67 @@
+// kel-testhook.dll: loaded into the tool's process by hooks that the driver sets on the tool's
+// thread. It records what another process cannot read: the icon of a message box, and when the
+// thread has reached a marker message in its queue.
+#include "tests/driver/TestHookProtocol.h"
+
+#include <windows.h>
+
+namespace
+{
+HWND FindIconStatic(HWND box)
+{
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    {
+        char className[16] = "";
+        GetClassNameA(child, className, sizeof className);
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
+            return child;
+    }
+    return nullptr;
+}
+
+int IconKindOf(HWND box)
+{
+    HWND iconStatic = FindIconStatic(box);
+    if (iconStatic == nullptr || !IsWindowVisible(iconStatic))
+        return 0;
+    auto icon = reinterpret_cast<HICON>(SendMessageW(iconStatic, STM_GETICON, 0, 0));
+    if (icon == nullptr)
+        return 0;
+    if (icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32513))) // IDI_HAND
+        return MB_ICONSTOP;
+    if (icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32515))) // IDI_EXCLAMATION
+        return MB_ICONEXCLAMATION;
+    if (icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32516))) // IDI_ASTERISK
+        return MB_ICONINFORMATION;
+    if (icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32514))) // IDI_QUESTION
+        return MB_ICONQUESTION;
+    return -1;
+}
+} // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    KelTestCbtHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE)
+    {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        if (GetClassLongPtrW(window, GCW_ATOM) == 32770 && !GetPropA(window, kIconKindProperty))
+        {
+            // Stored as kind + 1 so that "no icon" is told apart from "not recorded".
+            SetPropA(window, kIconKindProperty,
+                     reinterpret_cast<HANDLE>(static_cast<INT_PTR>(IconKindOf(window) + 1)));
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    KelTestGetMessageHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    static const UINT marker = RegisterWindowMessageA(kMarkerMessageName);
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == marker)
+        SetPropA(message->hwnd, kMarkerProperty, reinterpret_cast<HANDLE>(message->wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}

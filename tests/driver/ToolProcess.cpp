@@ -1,0 +1,410 @@
+#include "tests/driver/ToolProcess.h"
+
+#include "tests/driver/TestHookProtocol.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+namespace
+{
+const char kPromptCaption[] = "KEL Administrator 2.1 Win95";
+const DWORD kDialogWaitMs = 20000;
+
+std::string WindowText(HWND window)
+{
+    const int length = static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(wcslen(text.c_str()));
+    return Narrow(text);
+}
+
+bool IsDialogClass(HWND window)
+{
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    return lstrcmpA(className, "#32770") == 0;
+}
+
+std::string ClassOf(HWND window)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    return className;
+}
+
+HWND FindDescendantOfClass(HWND parent, const char* className)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    {
+        if (lstrcmpiA(ClassOf(child).c_str(), className) == 0)
+            return child;
+        if (HWND inner = FindDescendantOfClass(child, className))
+            return inner;
+    }
+    return nullptr;
+}
+
+std::string LastComponent(std::string path)
+{
+    while (path.size() > 3 && path.back() == '\\')
+        path.pop_back();
+    const size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ModuleDirectoryOfThisProgram()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string text(path);
+    return text.substr(0, text.rfind('\\') + 1);
+}
+} // namespace
+
+std::string Narrow(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &result[0], size,
+                        nullptr, nullptr);
+    return result;
+}
+
+std::wstring Widen(const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    const int size =
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &result[0], size);
+    return result;
+}
+
+CToolProcess::~CToolProcess()
+{
+    Kill();
+    if (m_cbtHook)
+        UnhookWindowsHookEx(m_cbtHook);
+    if (m_messageHook)
+        UnhookWindowsHookEx(m_messageHook);
+    if (m_process.hThread)
+        CloseHandle(m_process.hThread);
+    if (m_process.hProcess)
+        CloseHandle(m_process.hProcess);
+}
+
+bool CToolProcess::Start(const std::string& exePath, const std::string& caption)
+{
+    m_markerMessage = RegisterWindowMessageA(kMarkerMessageName);
+    const std::string directory = exePath.substr(0, exePath.rfind('\\') + 1);
+    std::string commandLine = "\"" + exePath + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, directory.c_str(), &startup, &m_process))
+        return false;
+    InstallHooks();
+    ResumeThread(m_process.hThread);
+    WaitUntil(
+        [&]
+        {
+            m_dialog = FindWindowByCaption(caption);
+            return m_dialog != nullptr && IsWindowVisible(m_dialog);
+        },
+        kDialogWaitMs);
+    if (m_dialog == nullptr)
+        return false;
+    Sync();
+    return true;
+}
+
+void CToolProcess::InstallHooks()
+{
+    const std::string dllPath = ModuleDirectoryOfThisProgram() + kHookDllName;
+    m_hookDll = LoadLibraryA(dllPath.c_str());
+    if (m_hookDll == nullptr)
+        return;
+    auto cbt = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(m_hookDll, kCbtHookExport)));
+    auto message = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(m_hookDll, kGetMessageHookExport)));
+    m_cbtHook = SetWindowsHookExA(WH_CBT, cbt, m_hookDll, m_process.dwThreadId);
+    m_messageHook = SetWindowsHookExA(WH_GETMESSAGE, message, m_hookDll, m_process.dwThreadId);
+}
+
+std::vector<HWND> CToolProcess::TopLevelDialogs() const
+{
+    struct Search
+    {
+        DWORD processId;
+        std::vector<HWND> found;
+    } search{m_process.dwProcessId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL
+        {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->processId && IsDialogClass(window))
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND CToolProcess::FindWindowByCaption(const std::string& caption) const
+{
+    for (HWND window : TopLevelDialogs())
+        if (WindowText(window) == caption)
+            return window;
+    return nullptr;
+}
+
+std::vector<HWND> CToolProcess::OtherDialogs() const
+{
+    std::vector<HWND> others;
+    for (HWND window : TopLevelDialogs())
+        if (window != m_dialog)
+            others.push_back(window);
+    return others;
+}
+
+std::string CToolProcess::ControlText(int id) const
+{
+    return WindowText(Control(id));
+}
+
+bool CToolProcess::IsEnabled(int id) const
+{
+    return IsWindowEnabled(Control(id)) != FALSE;
+}
+
+int CToolProcess::ComboCount(int id) const
+{
+    return static_cast<int>(SendMessageW(Control(id), CB_GETCOUNT, 0, 0));
+}
+
+int CToolProcess::ComboSelection(int id) const
+{
+    return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
+}
+
+std::string CToolProcess::ComboText(int id, int index) const
+{
+    const LRESULT length = SendMessageW(Control(id), CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR)
+        return std::string();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(Control(id), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(wcslen(text.c_str()));
+    return Narrow(text);
+}
+
+LRESULT CToolProcess::ComboItemData(int id, int index) const
+{
+    return SendMessageW(Control(id), CB_GETITEMDATA, index, 0);
+}
+
+void CToolProcess::SyncWindow(HWND window)
+{
+    const UINT_PTR sequence = ++m_markerSequence;
+    if (!PostMessageA(window, m_markerMessage, sequence, 0))
+        return;
+    WaitUntil(
+        [&]
+        {
+            if (!IsWindow(window) || WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0)
+                return true;
+            return reinterpret_cast<UINT_PTR>(GetPropA(window, kMarkerProperty)) >= sequence;
+        });
+}
+
+void CToolProcess::Sync()
+{
+    SyncWindow(m_dialog);
+}
+
+void CToolProcess::Click(int id)
+{
+    PostMessageA(Control(id), BM_CLICK, 0, 0);
+    Sync();
+}
+
+void CToolProcess::OpenAndCloseDropDown(int id)
+{
+    PostMessageA(Control(id), CB_SHOWDROPDOWN, TRUE, 0);
+    PostMessageA(Control(id), CB_SHOWDROPDOWN, FALSE, 0);
+    Sync();
+}
+
+void CToolProcess::PressKey(HWND target, WPARAM virtualKey)
+{
+    const UINT scanCode = MapVirtualKeyA(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC);
+    PostMessageA(target, WM_KEYDOWN, virtualKey, 1 | (scanCode << 16));
+    PostMessageA(target, WM_KEYUP, virtualKey, 1 | (scanCode << 16) | (3u << 30));
+    Sync();
+}
+
+void CToolProcess::PostCommand(WPARAM command)
+{
+    PostToDialog(WM_COMMAND, command, 0);
+}
+
+void CToolProcess::PostToDialog(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    PostMessageA(m_dialog, message, wParam, lParam);
+    Sync();
+}
+
+HWND CToolProcess::FindMessageBox() const
+{
+    for (HWND window : TopLevelDialogs())
+        if (window != m_dialog && WindowText(window) == kPromptCaption)
+            return window;
+    return nullptr;
+}
+
+MessageBoxInfo CToolProcess::ReadMessageBox(HWND box) const
+{
+    MessageBoxInfo info;
+    info.caption = WindowText(box);
+    info.text = WindowText(GetDlgItem(box, 0xFFFF));
+    WaitUntil([&] { return GetPropA(box, kIconKindProperty) != nullptr; }, 2000);
+    info.iconKind =
+        static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(box, kIconKindProperty))) - 1;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (lstrcmpiA(ClassOf(child).c_str(), "Button") == 0 && IsWindowVisible(child))
+            info.buttons.push_back(WindowText(child));
+    return info;
+}
+
+MessageBoxInfo CToolProcess::TakeMessageBox()
+{
+    HWND box = FindMessageBox();
+    if (box == nullptr)
+        return MessageBoxInfo();
+    MessageBoxInfo info = ReadMessageBox(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return !IsWindow(box); });
+    Sync();
+    return info;
+}
+
+std::vector<MessageBoxInfo> CToolProcess::TakeAllMessageBoxes()
+{
+    std::vector<MessageBoxInfo> boxes;
+    while (FindMessageBox() != nullptr)
+        boxes.push_back(TakeMessageBox());
+    return boxes;
+}
+
+HWND CToolProcess::FindFolderChooser() const
+{
+    for (HWND window : TopLevelDialogs())
+        if (window != m_dialog && FindDescendantOfClass(window, WC_TREEVIEWA) != nullptr)
+            return window;
+    return nullptr;
+}
+
+void* CToolProcess::WriteRemote(const void* data, size_t size)
+{
+    void* block =
+        VirtualAllocEx(m_process.hProcess, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (block == nullptr)
+        return nullptr;
+    WriteProcessMemory(m_process.hProcess, block, data, size, nullptr);
+    m_remoteBlocks.push_back(block);
+    return block;
+}
+
+bool CToolProcess::ReadRemote(const void* address, void* data, size_t size) const
+{
+    return ReadProcessMemory(m_process.hProcess, address, data, size, nullptr) != FALSE;
+}
+
+std::string CToolProcess::SelectedTreeItemText(HWND tree)
+{
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (item == nullptr)
+        return std::string();
+    struct RemoteItem
+    {
+        TVITEMA item;
+        char text[MAX_PATH];
+    } local = {};
+    auto* remote = static_cast<RemoteItem*>(WriteRemote(&local, sizeof local));
+    local.item.mask = TVIF_TEXT | TVIF_HANDLE;
+    local.item.hItem = item;
+    local.item.pszText = remote->text;
+    local.item.cchTextMax = MAX_PATH;
+    WriteProcessMemory(m_process.hProcess, remote, &local, sizeof local, nullptr);
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+    ReadRemote(remote, &local, sizeof local);
+    local.text[MAX_PATH - 1] = '\0';
+    return local.text;
+}
+
+bool CToolProcess::SelectInChooser(HWND chooser, const std::string& folder)
+{
+    HWND tree = FindDescendantOfClass(chooser, WC_TREEVIEWA);
+    const std::string expected = LastComponent(folder);
+    for (int attempt = 0; attempt < 5; ++attempt)
+    {
+        void* remotePath = WriteRemote(folder.c_str(), folder.size() + 1);
+        PostMessageA(chooser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remotePath));
+        SyncWindow(chooser);
+        if (lstrcmpiA(SelectedTreeItemText(tree).c_str(), expected.c_str()) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool CToolProcess::ChooseFolder(const std::string& folder)
+{
+    HWND chooser = nullptr;
+    WaitUntil([&] { return (chooser = FindFolderChooser()) != nullptr; }, 5000);
+    if (chooser == nullptr)
+        return false;
+    const bool selected = SelectInChooser(chooser, folder);
+    PostMessageA(chooser, WM_COMMAND, selected ? IDOK : IDCANCEL, 0);
+    WaitUntil([&] { return !IsWindow(chooser); });
+    Sync();
+    return selected;
+}
+
+void CToolProcess::CancelFolderChooser()
+{
+    HWND chooser = nullptr;
+    WaitUntil([&] { return (chooser = FindFolderChooser()) != nullptr; }, 5000);
+    if (chooser == nullptr)
+        return;
+    PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+    WaitUntil([&] { return !IsWindow(chooser); });
+    Sync();
+}
+
+bool CToolProcess::WaitForExit(DWORD milliseconds, DWORD* exitCode)
+{
+    if (m_process.hProcess == nullptr)
+        return true;
+    if (WaitForSingleObject(m_process.hProcess, milliseconds) != WAIT_OBJECT_0)
+        return false;
+    if (exitCode != nullptr)
+        GetExitCodeProcess(m_process.hProcess, exitCode);
+    return true;
+}
+
+void CToolProcess::Kill()
+{
+    if (m_process.hProcess && WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0)
+    {
+        TerminateProcess(m_process.hProcess, 99);
+        WaitForSingleObject(m_process.hProcess, 5000);
+    }
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// What a message box of the tool showed.
+struct MessageBoxInfo
+{
+    std::string caption;
+    std::string text;
+    int iconKind = 0; // 16 stop, 48 exclamation, 64 information, 0 none
+    std::vector<std::string> buttons;
+};
+
+// Drives a started kel-admin.exe from outside, through window messages, as a user would.
+// Every action that posts to the tool waits until the tool's thread has handled it (or has
+// opened a modal window because of it) before it returns.
+class CToolProcess
+{
+public:
+    CToolProcess() = default;
+    ~CToolProcess();
+    CToolProcess(const CToolProcess&) = delete;
+    CToolProcess& operator=(const CToolProcess&) = delete;
+
+    // Starts the program and waits until its main dialog, captioned `caption`, is up.
+    bool Start(const std::string& exePath, const std::string& caption = "KEL Administrator");
+
+    HWND Dialog() const { return m_dialog; }
+    HWND Control(int id) const { return GetDlgItem(m_dialog, id); }
+
+    // Controls of the main dialog.
+    std::string ControlText(int id) const;
+    bool IsEnabled(int id) const;
+    int ComboCount(int id) const;
+    int ComboSelection(int id) const;
+    std::string ComboText(int id, int index) const;
+    LRESULT ComboItemData(int id, int index) const;
+
+    // User actions on the main dialog.
+    void Click(int id);
+    void OpenAndCloseDropDown(int id);
+    void PressKey(HWND target, WPARAM virtualKey);
+    void PostCommand(WPARAM command);
+    void PostToDialog(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Waits until the tool's thread has handled everything posted to it so far.
+    void Sync();
+
+    // Top-level dialog windows of the tool other than the main dialog, newest first.
+    std::vector<HWND> OtherDialogs() const;
+    HWND FindWindowByCaption(const std::string& caption) const;
+
+    // The message box now shown, or null.
+    HWND FindMessageBox() const;
+    MessageBoxInfo ReadMessageBox(HWND box) const;
+    // Reads the message box now shown and closes it with OK; empty caption when there is none.
+    MessageBoxInfo TakeMessageBox();
+    // Every message box shown in a row, each closed with OK, until none is left.
+    std::vector<MessageBoxInfo> TakeAllMessageBoxes();
+
+    // The shell's folder chooser now shown, or null.
+    HWND FindFolderChooser() const;
+    // Selects `folder` in the open chooser and confirms it.
+    bool ChooseFolder(const std::string& folder);
+    void CancelFolderChooser();
+
+    bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);
+    DWORD ProcessId() const { return m_process.dwProcessId; }
+    HANDLE ProcessHandle() const { return m_process.hProcess; }
+    void Kill();
+
+private:
+    void SyncWindow(HWND window);
+    void InstallHooks();
+    bool SelectInChooser(HWND chooser, const std::string& folder);
+    std::string SelectedTreeItemText(HWND tree);
+    void* WriteRemote(const void* data, size_t size);
+    bool ReadRemote(const void* address, void* data, size_t size) const;
+    std::vector<HWND> TopLevelDialogs() const;
+
+    PROCESS_INFORMATION m_process = {};
+    HWND m_dialog = nullptr;
+    HMODULE m_hookDll = nullptr;
+    HHOOK m_cbtHook = nullptr;
+    HHOOK m_messageHook = nullptr;
+    UINT m_markerMessage = 0;
+    UINT_PTR m_markerSequence = 0;
+    std::vector<void*> m_remoteBlocks;
+};
+
+// Waits, polling, until `condition` holds or the time is up; returns whether it held.
+template <class Condition> bool WaitUntil(Condition condition, DWORD milliseconds = 10000)
+{
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    while (!condition())
+    {
+        if (GetTickCount64() > end)
+            return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+// Converts between the UTF-16 that windows of other processes give and the host code page.
+std::string Narrow(const std::wstring& text);
+std::wstring Widen(const std::string& text);

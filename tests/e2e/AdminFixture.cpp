@@ -1,0 +1,56 @@
+#include "tests/e2e/AdminFixture.h"
+
+#include <windows.h>
+
+void AdminFixture::SetUp()
+{
+    DeleteTree(kToolsDir);
+    DeleteTree(kDataDir);
+    DeleteFileA(kSystemProfile);
+    ASSERT_TRUE(MakeDirectories(kToolsDir));
+    ASSERT_TRUE(MakeDirectories(kDataDir));
+    const std::string bin = ThisProgramDirectory();
+    ASSERT_TRUE(CopyFileA((bin + "kel-admin.exe").c_str(), kToolExe, FALSE));
+    ASSERT_TRUE(CopyFileA((bin + "kel-server.exe").c_str(), "C:\\Tools\\kel-server.exe", FALSE));
+}
+
+void AdminFixture::TearDown()
+{
+    m_tool.Kill();
+    m_server.Stop();
+}
+
+void AdminFixture::WriteProfile(const std::string& path, const std::string& text)
+{
+    std::string crlf;
+    for (char c : text)
+    {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    ASSERT_TRUE(WriteFileText(path, crlf)) << path;
+}
+
+void AdminFixture::StartServer()
+{
+    ASSERT_TRUE(m_server.Start("C:\\Tools\\kel-server.exe", kServerLog));
+}
+
+void AdminFixture::StartTool()
+{
+    ASSERT_TRUE(m_tool.Start(kToolExe)) << "the main dialog did not open";
+}
+
+void AdminFixture::CloseTool()
+{
+    PostMessageA(m_tool.Control(IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(m_tool.WaitForExit(10000));
+}
+
+void AdminFixture::FlushBroadcasts()
+{
+    m_listener.Flush();
+    if (m_server.Window() != nullptr)
+        m_server.Sync();
+}

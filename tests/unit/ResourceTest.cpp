@@ -1,0 +1,198 @@
+// The dialog templates and the string table, loaded as the tool loads them.
+#include "res/resource.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+struct ExpectedControl
+{
+    int id;
+    const char* className;
+    const char* text;
+    RECT dialogUnits; // left, top, width, height
+    DWORD styleBits;  // bits that must be set
+};
+
+INT_PTR CALLBACK NullDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+std::string TextOf(HWND window)
+{
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// Creates the template and compares its children, in template order, with `expected`.
+void ExpectTemplate(int templateId, const char* caption,
+                    const std::vector<ExpectedControl>& expected)
+{
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
+                                     nullptr, NullDialogProc, 0);
+    ASSERT_NE(dialog, nullptr) << "template " << templateId;
+    EXPECT_EQ(TextOf(dialog), caption);
+    const LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+
+    size_t index = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    {
+        ASSERT_LT(index, expected.size()) << "more controls than expected";
+        const ExpectedControl& want = expected[index++];
+        const std::string where = "control " + std::to_string(index) + " (" + want.text + ")";
+        EXPECT_EQ(GetDlgCtrlID(child), want.id & 0xFFFF) << where; // template ids are 16 bits
+        EXPECT_EQ(ClassOf(child), want.className) << where;
+        if (want.className != std::string("ComboBox"))
+        {
+            EXPECT_EQ(TextOf(child), want.text) << where;
+        }
+        const DWORD style = static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE));
+        EXPECT_EQ(style & want.styleBits, want.styleBits)
+            << where << " style " << std::hex << style;
+
+        // Position and size convert separately, as the dialog manager converts them.
+        RECT units = want.dialogUnits;
+        MapDialogRect(dialog, &units);
+        RECT actual;
+        GetWindowRect(child, &actual);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
+        EXPECT_EQ(actual.left, units.left) << where;
+        EXPECT_EQ(actual.top, units.top) << where;
+        EXPECT_EQ(actual.right - actual.left, units.right) << where;
+        if (want.className != std::string("ComboBox")) // a drop-down's height is its list's
+        {
+            EXPECT_EQ(actual.bottom - actual.top, units.bottom) << where;
+        }
+    }
+    EXPECT_EQ(index, expected.size());
+    DestroyWindow(dialog);
+}
+} // namespace
+
+TEST(ResourceTest, MainDialogTemplateHasItsControlsInTabOrder)
+{
+    const DWORD tab = WS_TABSTOP;
+    const DWORD group = WS_GROUP;
+    ExpectTemplate(
+        IDD_ADMIN_DIALOG, "KEL Administrator",
+        {
+            {IDOK, "Button", "Close", {40, 158, 50, 14}, tab | BS_DEFPUSHBUTTON},
+            {IDC_ABOUT, "Button", "About", {95, 158, 50, 14}, tab},
+            {IDC_DISPLAY_MODE, "ComboBox", "", {29, 20, 65, 50}, tab | CBS_DROPDOWNLIST},
+            {IDC_SET_DISPLAY, "Button", "Set Display", {106, 19, 50, 14}, tab},
+            {IDC_ROOT_DIR, "Static", "<root dir>", {10, 55, 165, 8}, group | SS_NOPREFIX},
+            {IDC_BROWSE_ROOT, "Button", "Browse", {37, 68, 50, 14}, tab},
+            {IDC_SET_ROOT, "Button", "Set Root", {97, 68, 50, 14}, tab},
+            {IDC_STATIC, "Button", "Change the way KEL is displayed", {5, 5, 176, 35}, BS_GROUPBOX},
+            {IDC_STATIC, "Button", "Change the KEL root directory", {5, 42, 176, 46}, BS_GROUPBOX},
+            {IDC_STATIC,
+             "Button",
+             "Change the directory for a queue",
+             {5, 91, 175, 61},
+             BS_GROUPBOX},
+            {IDC_STATIC, "Static", "Select a queue", {12, 105, 62, 8}, group},
+            {IDC_QUEUE_LIST, "ComboBox", "", {12, 119, 75, 56}, tab | CBS_DROPDOWNLIST | CBS_SORT},
+            {IDC_QUEUE_DIR, "Static", "<queue dir>", {12, 137, 161, 8}, group | SS_NOPREFIX},
+            {IDC_BROWSE_QUEUE, "Button", "Browse", {112, 105, 50, 14}, tab},
+            {IDC_SET_DIR, "Button", "Set Dir", {112, 121, 50, 14}, tab},
+        });
+}
+
+TEST(ResourceTest, AboutBoxHoldsTheIconAndAnOkButton)
+{
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUTBOX),
+                                     nullptr, NullDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(TextOf(dialog), "About KEL Administrator");
+    RECT size = {0, 0, 215, 100};
+    MapDialogRect(dialog, &size);
+    RECT client;
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, size.right);
+    EXPECT_EQ(client.bottom, size.bottom);
+
+    HWND ok = GetDlgItem(dialog, IDOK);
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(TextOf(ok), "OK");
+    EXPECT_TRUE(GetWindowLongA(ok, GWL_STYLE) & BS_DEFPUSHBUTTON);
+    bool hasIcon = false;
+    std::string texts;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            ClassOf(child) == "Static")
+            hasIcon = SendMessageA(child, STM_GETICON, 0, 0) != 0;
+        texts += TextOf(child) + "\n";
+    }
+    EXPECT_TRUE(hasIcon);
+    EXPECT_NE(texts.find("KEL Administrator version 2.1\n"), std::string::npos) << texts;
+    EXPECT_NE(texts.find("For KEL Administrator support, please contact:\n"), std::string::npos);
+    DestroyWindow(dialog);
+}
+
+TEST(ResourceTest, StringTableHoldsEveryTextOfTheTool)
+{
+    const std::pair<UINT, const char*> strings[] = {
+        {3, "You need to run KEL before you can use this option."},
+        {4, "This directory setting has not changed!"},
+        {5, "This queue is busy now!\nPlease try again in a moment.\nYou might consider using "
+            "KEL to disable the queue temporarily."},
+        {6, "This directory is already in use by another queue."},
+        {7, "Renaming %s\nto %s :\n%s"},
+        {8, "Can't open file for reading:\n\t%s\n%s"},
+        {9, "Can't open file for writing:\n\t%s\n%s"},
+        {10, "Read error on %s:\n%s"},
+        {11, "Write error on %s:\n%s"},
+        {12, "Can't go to dir\n\t%s :\n%s"},
+        {13, "Trying to chdir to an empty dir"},
+        {14, "Failed to change to drive %c:"},
+        {15, "Can't go to queue dir '%s' : %s"},
+        {16, "Error creating log directory\n\t%s :\n%s"},
+        {64, "Normal"},
+        {65, "Icon"},
+        {66, "Full screen"},
+        {67, "Hidden"},
+        {57344, "KEL Administrator 2.1 Win95"},
+    };
+    for (const auto& entry : strings)
+    {
+        char text[512] = "";
+        LoadStringA(GetModuleHandleA(nullptr), entry.first, text, sizeof text);
+        EXPECT_STREQ(text, entry.second) << "string " << entry.first;
+    }
+}
+
+TEST(ResourceTest, IconHasThreeSizes)
+{
+    for (int size : {16, 32, 48})
+    {
+        HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                 IMAGE_ICON, size, size, 0);
+        ASSERT_NE(icon, nullptr) << size;
+        ICONINFO info;
+        ASSERT_TRUE(GetIconInfo(static_cast<HICON>(icon), &info));
+        BITMAP bitmap;
+        GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, size);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(static_cast<HICON>(icon));
+    }
+}
