@@ -7,6 +7,7 @@
 #include "config/ProfileLocations.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "ui/MessageReport.h"
 
 #include <cstdio>
 
@@ -26,13 +27,6 @@ std::string ModuleFilePath()
     char path[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     return path;
-}
-
-std::string LoadResourceString(UINT id)
-{
-    char text[256] = "";
-    LoadStringA(CWinApp::Get()->GetInstance(), id, text, sizeof text);
-    return text;
 }
 } // namespace
 
@@ -108,7 +102,7 @@ void CAdminDlg::FillDisplayModes(UINT currentShowCommand)
 {
     for (const DisplayMode& mode : g_displayModes)
     {
-        const std::string name = LoadResourceString(mode.nameId);
+        const std::string name = LoadResourceText(mode.nameId);
         if (name.empty())
             break;
         const int index = m_displayCombo.AddString(name);

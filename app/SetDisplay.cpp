@@ -1,4 +1,44 @@
 #include "app/AdminDlg.h"
 
-// "Set Display": rewrites the show command of the server's window placement record.
-void CAdminDlg::OnSetDisplay() {}
+#include "config/ConfigLayout.h"
+#include "config/PlacementRecord.h"
+#include "notify/AdminMessage.h"
+#include "res/resource.h"
+#include "ui/MessageReport.h"
+
+namespace
+{
+std::string FormatPlacementRecord(const PlacementRecord& p)
+{
+    std::string record;
+    FormatText(record, layout::kPlacementFormat, p.flags, p.showCommand, p.minPosition[0],
+               p.minPosition[1], p.maxPosition[0], p.maxPosition[1], p.normalPosition[0],
+               p.normalPosition[1], p.normalPosition[2], p.normalPosition[3]);
+    return record;
+}
+} // namespace
+
+// "Set Display": replaces the show command inside the server's window placement record, read
+// afresh, and tells the server. The tool never creates a record: without a complete one it
+// refuses.
+void CAdminDlg::OnSetDisplay()
+{
+    const int index = m_displayCombo.GetCurSel();
+    if (index == CB_ERR)
+        return;
+    const auto showCommand = static_cast<UINT>(m_displayCombo.GetItemData(index));
+
+    const std::string stored =
+        m_serverProfile.GetString(layout::kWindowPosSection, layout::kWindowPosKey);
+    PlacementRecord placement;
+    if (stored.empty() || !ParsePlacementRecord(stored, placement))
+    {
+        ShowMessage(IDS_NO_WINDOW_RECORD, MB_ICONEXCLAMATION);
+        return;
+    }
+
+    placement.showCommand = showCommand;
+    m_serverProfile.WriteString(layout::kWindowPosSection, layout::kWindowPosKey,
+                                FormatPlacementRecord(placement).c_str());
+    PostAdminMessage(showCommand, kAdminDisplayModeChanged);
+}

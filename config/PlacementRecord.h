@@ -18,3 +18,7 @@ struct PlacementRecord
 // The show command (second field) of a record, or `fallback` when the first two fields are
 // not both numbers.
 UINT ReadPlacementShowCommand(const std::string& record, UINT fallback);
+
+// Reads all ten fields; anything after the tenth is ignored. False when any of the ten is not
+// a number: such a record cannot be written back without inventing fields.
+bool ParsePlacementRecord(const std::string& record, PlacementRecord& placement);

@@ -1,44 +1,10 @@
 // kel-testhook.dll: loaded into the tool's process by hooks that the driver sets on the tool's
 // thread. It records what another process cannot read: the icon of a message box, and when the
 // thread has reached a marker message in its queue.
+#include "tests/driver/MessageBoxReading.h"
 #include "tests/driver/TestHookProtocol.h"
 
 #include <windows.h>
-
-namespace
-{
-HWND FindIconStatic(HWND box)
-{
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    {
-        char className[16] = "";
-        GetClassNameA(child, className, sizeof className);
-        const LONG style = GetWindowLongA(child, GWL_STYLE);
-        if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
-            return child;
-    }
-    return nullptr;
-}
-
-int IconKindOf(HWND box)
-{
-    HWND iconStatic = FindIconStatic(box);
-    if (iconStatic == nullptr || !IsWindowVisible(iconStatic))
-        return 0;
-    auto icon = reinterpret_cast<HICON>(SendMessageW(iconStatic, STM_GETICON, 0, 0));
-    if (icon == nullptr)
-        return 0;
-    if (icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32513))) // IDI_HAND
-        return MB_ICONSTOP;
-    if (icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32515))) // IDI_EXCLAMATION
-        return MB_ICONEXCLAMATION;
-    if (icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32516))) // IDI_ASTERISK
-        return MB_ICONINFORMATION;
-    if (icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32514))) // IDI_QUESTION
-        return MB_ICONQUESTION;
-    return -1;
-}
-} // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     KelTestCbtHook(int code, WPARAM wParam, LPARAM lParam)

@@ -10,22 +10,6 @@ namespace
 const char kPromptCaption[] = "KEL Administrator 2.1 Win95";
 const DWORD kDialogWaitMs = 20000;
 
-std::string WindowText(HWND window)
-{
-    const int length = static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(wcslen(text.c_str()));
-    return Narrow(text);
-}
-
-bool IsDialogClass(HWND window)
-{
-    char className[16] = "";
-    GetClassNameA(window, className, sizeof className);
-    return lstrcmpA(className, "#32770") == 0;
-}
-
 std::string ClassOf(HWND window)
 {
     char className[64] = "";
@@ -61,29 +45,6 @@ std::string ModuleDirectoryOfThisProgram()
     return text.substr(0, text.rfind('\\') + 1);
 }
 } // namespace
-
-std::string Narrow(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &result[0], size,
-                        nullptr, nullptr);
-    return result;
-}
-
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int size =
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &result[0], size);
-    return result;
-}
 
 CToolProcess::~CToolProcess()
 {
@@ -150,7 +111,7 @@ std::vector<HWND> CToolProcess::TopLevelDialogs() const
             auto* s = reinterpret_cast<Search*>(lParam);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId && IsDialogClass(window))
+            if (owner == s->processId && IsDialogWindow(window))
                 s->found.push_back(window);
             return TRUE;
         },
@@ -161,7 +122,7 @@ std::vector<HWND> CToolProcess::TopLevelDialogs() const
 HWND CToolProcess::FindWindowByCaption(const std::string& caption) const
 {
     for (HWND window : TopLevelDialogs())
-        if (WindowText(window) == caption)
+        if (WindowTextOf(window) == caption)
             return window;
     return nullptr;
 }
@@ -177,7 +138,7 @@ std::vector<HWND> CToolProcess::OtherDialogs() const
 
 std::string CToolProcess::ControlText(int id) const
 {
-    return WindowText(Control(id));
+    return WindowTextOf(Control(id));
 }
 
 bool CToolProcess::IsEnabled(int id) const
@@ -265,22 +226,17 @@ void CToolProcess::PostToDialog(UINT message, WPARAM wParam, LPARAM lParam)
 HWND CToolProcess::FindMessageBox() const
 {
     for (HWND window : TopLevelDialogs())
-        if (window != m_dialog && WindowText(window) == kPromptCaption)
+        if (window != m_dialog && WindowTextOf(window) == kPromptCaption)
             return window;
     return nullptr;
 }
 
 MessageBoxInfo CToolProcess::ReadMessageBox(HWND box) const
 {
-    MessageBoxInfo info;
-    info.caption = WindowText(box);
-    info.text = WindowText(GetDlgItem(box, 0xFFFF));
+    MessageBoxInfo info = ReadMessageBoxWindow(box);
     WaitUntil([&] { return GetPropA(box, kIconKindProperty) != nullptr; }, 2000);
     info.iconKind =
         static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(box, kIconKindProperty))) - 1;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (lstrcmpiA(ClassOf(child).c_str(), "Button") == 0 && IsWindowVisible(child))
-            info.buttons.push_back(WindowText(child));
     return info;
 }
 

@@ -1,18 +1,11 @@
 #pragma once
 
+#include "tests/driver/MessageBoxReading.h"
+
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-// What a message box of the tool showed.
-struct MessageBoxInfo
-{
-    std::string caption;
-    std::string text;
-    int iconKind = 0; // 16 stop, 48 exclamation, 64 information, 0 none
-    std::vector<std::string> buttons;
-};
 
 // Drives a started kel-admin.exe from outside, through window messages, as a user would.
 // Every action that posts to the tool waits until the tool's thread has handled it (or has
@@ -103,7 +96,3 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD millisecond
     }
     return true;
 }
-
-// Converts between the UTF-16 that windows of other processes give and the host code page.
-std::string Narrow(const std::wstring& text);
-std::wstring Widen(const std::string& text);

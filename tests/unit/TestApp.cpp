@@ -11,6 +11,7 @@ public:
     {
         // Set what WinMain would set: the unit tests run under gtest's own main.
         Start(GetModuleHandleA(nullptr));
+        SetDialogBkColor(RGB(192, 192, 192), RGB(0, 0, 0));
     }
 };
 

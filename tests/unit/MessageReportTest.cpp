@@ -1,0 +1,139 @@
+// Message reporting, read back from the real message boxes.
+#include "ui/MessageReport.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "tests/unit/MessageBoxCatcher.h"
+
+#include <gtest/gtest.h>
+
+using Lines = std::vector<std::string>;
+
+namespace
+{
+const char kCaption[] = "KEL Administrator 2.1 Win95";
+
+void ExpectPlainBox(const CaughtBox& box, const std::string& what)
+{
+    EXPECT_EQ(box.caption, kCaption) << what;
+    EXPECT_EQ(box.buttons, Lines{"OK"}) << what;
+    EXPECT_EQ(box.background, RGB(192, 192, 192)) << what;
+    EXPECT_EQ(box.textColour, RGB(0, 0, 0)) << what;
+}
+} // namespace
+
+TEST(MessageReportTest, MessagesShownByNumberCarryTheirHelpContextWhileUp)
+{
+    const std::pair<UINT, Lines> messages[] = {
+        {IDS_NO_WINDOW_RECORD, {"You need to run KEL before you can use this option."}},
+        {IDS_DIR_UNCHANGED, {"This directory setting has not changed!"}},
+        {IDS_QUEUE_BUSY,
+         {"This queue is busy now!", "Please try again in a moment.",
+          "You might consider using KEL to disable the queue temporarily."}},
+        {IDS_DIR_IN_USE, {"This directory is already in use by another queue."}},
+        {IDS_EMPTY_DIR, {"Trying to chdir to an empty dir"}},
+    };
+    CMessageBoxCatcher catcher;
+    CWinApp::Get()->m_promptContext = 77;
+    for (const auto& message : messages)
+        ShowMessage(message.first, MB_ICONINFORMATION);
+
+    ASSERT_EQ(catcher.Boxes().size(), std::size(messages));
+    for (size_t i = 0; i < std::size(messages); ++i)
+    {
+        const CaughtBox& box = catcher.Boxes()[i];
+        const std::string what = "message " + std::to_string(messages[i].first);
+        ExpectPlainBox(box, what);
+        EXPECT_EQ(LinesOf(box.text), messages[i].second) << what;
+        EXPECT_EQ(box.iconKind, MB_ICONINFORMATION) << what;
+        EXPECT_EQ(box.promptContext, 0x30000u + messages[i].first) << what;
+    }
+    EXPECT_EQ(CWinApp::Get()->m_promptContext, 77u) << "the previous context is restored";
+    CWinApp::Get()->m_promptContext = 0;
+}
+
+TEST(MessageReportTest, FormattedMessagesShowTheirArgumentsAsTheyAre)
+{
+    const std::string percent = "C:\\spool 100%s\\f%d";
+    struct Case
+    {
+        UINT id;
+        std::string text;
+        Lines lines;
+    };
+    std::string s;
+    std::vector<Case> cases;
+    FormatResourceText(s, IDS_RENAME_FAILED, percent.c_str(), "D:\\new\\f", "File exists");
+    cases.push_back(
+        {IDS_RENAME_FAILED, s, {"Renaming " + percent, "to D:\\new\\f :", "File exists"}});
+    FormatResourceText(s, IDS_OPEN_READ_FAILED, percent.c_str(), "Permission denied");
+    cases.push_back({IDS_OPEN_READ_FAILED,
+                     s,
+                     {"Can't open file for reading:", "\t" + percent, "Permission denied"}});
+    FormatResourceText(s, IDS_OPEN_WRITE_FAILED, percent.c_str(), "No such file or directory");
+    cases.push_back(
+        {IDS_OPEN_WRITE_FAILED,
+         s,
+         {"Can't open file for writing:", "\t" + percent, "No such file or directory"}});
+    FormatResourceText(s, IDS_READ_FAILED, percent.c_str(), "Invalid argument");
+    cases.push_back({IDS_READ_FAILED, s, {"Read error on " + percent + ":", "Invalid argument"}});
+    FormatResourceText(s, IDS_WRITE_FAILED, percent.c_str(), "No space left on device");
+    cases.push_back(
+        {IDS_WRITE_FAILED, s, {"Write error on " + percent + ":", "No space left on device"}});
+    FormatResourceText(s, IDS_ENTER_DIR_FAILED, percent.c_str(), "No such file or directory");
+    cases.push_back({IDS_ENTER_DIR_FAILED,
+                     s,
+                     {"Can't go to dir", "\t" + percent + " :", "No such file or directory"}});
+    FormatResourceText(s, IDS_DRIVE_FAILED, 'q');
+    cases.push_back({IDS_DRIVE_FAILED, s, {"Failed to change to drive q:"}});
+    FormatResourceText(s, IDS_ENTER_QUEUE_DIR_FAILED, percent.c_str(), "Permission denied");
+    cases.push_back({IDS_ENTER_QUEUE_DIR_FAILED,
+                     s,
+                     {"Can't go to queue dir '" + percent + "' : Permission denied"}});
+    FormatResourceText(s, IDS_CREATE_LOG_DIR_FAILED, (percent + "\\logfiles").c_str(),
+                       "File exists");
+    cases.push_back(
+        {IDS_CREATE_LOG_DIR_FAILED,
+         s,
+         {"Error creating log directory", "\t" + percent + "\\logfiles :", "File exists"}});
+
+    CMessageBoxCatcher catcher;
+    CWinApp::Get()->m_promptContext = 5;
+    for (const Case& c : cases)
+        ShowMessage(c.text, MB_ICONEXCLAMATION);
+    ASSERT_EQ(catcher.Boxes().size(), cases.size());
+    for (size_t i = 0; i < cases.size(); ++i)
+    {
+        const CaughtBox& box = catcher.Boxes()[i];
+        const std::string what = "message " + std::to_string(cases[i].id);
+        ExpectPlainBox(box, what);
+        EXPECT_EQ(LinesOf(box.text), cases[i].lines) << what;
+        EXPECT_EQ(box.iconKind, MB_ICONEXCLAMATION) << what;
+        EXPECT_EQ(box.promptContext, 5u) << what << ": a ready text sets no help context";
+    }
+    CWinApp::Get()->m_promptContext = 0;
+}
+
+TEST(MessageReportTest, EachIconKindIsShown)
+{
+    CMessageBoxCatcher catcher;
+    for (UINT kind : {MB_ICONSTOP, MB_ICONEXCLAMATION, MB_ICONINFORMATION})
+        ShowMessage("x", kind);
+    ASSERT_EQ(catcher.Boxes().size(), 3u);
+    EXPECT_EQ(catcher.Boxes()[0].iconKind, MB_ICONSTOP);
+    EXPECT_EQ(catcher.Boxes()[1].iconKind, MB_ICONEXCLAMATION);
+    EXPECT_EQ(catcher.Boxes()[2].iconKind, MB_ICONINFORMATION);
+}
+
+TEST(MessageReportTest, TextsBeyondTheFormatBufferAreCutSafely)
+{
+    const std::string longPath(5000, 'p');
+    std::string text;
+    const int count =
+        FormatResourceText(text, IDS_READ_FAILED, longPath.c_str(), "Invalid argument");
+    EXPECT_EQ(count, 2047);
+    ASSERT_EQ(text.size(), 2047u);
+    EXPECT_EQ(text, "Read error on " + longPath.substr(0, 2047 - 14));
+
+    EXPECT_EQ(FormatText(text, "%u,%u,%d", 2u, 0u, -1), 6);
+    EXPECT_EQ(text, "2,0,-1");
+}
