@@ -4,6 +4,34 @@
 
 #include <cstdio>
 
+namespace
+{
+void RunHostCommand(const char* program, std::string commandLine);
+std::string Quoted(const std::string& text);
+
+// Looks for the directory entry itself: a link to a device has no attributes under Wine.
+bool EntryExists(const std::string& path)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(path.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
+bool WaitForFile(const std::string& path, bool present)
+{
+    for (int i = 0; i < 3000; ++i)
+    {
+        if (EntryExists(path) == present)
+            return true;
+        Sleep(2);
+    }
+    return false;
+}
+} // namespace
+
 std::string ReadFileText(const std::string& path)
 {
     std::string text;
@@ -44,26 +72,13 @@ bool MakeDirectories(const std::string& path)
 
 void DeleteTree(const std::string& path)
 {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE)
+    // The host's rm also removes symbolic links, which Wine cannot always delete.
+    const std::string unixPath = UnixPathOf(path);
+    if (!unixPath.empty() && FileExists(path))
     {
-        do
-        {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                DeleteTree(child);
-            else if (!DeleteFileA(child.c_str()))
-                RemoveDirectoryA(child.c_str());
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
+        RunHostCommand("Z:\\bin\\rm", "/bin/rm -rf " + Quoted(unixPath));
+        WaitForFile(path, false);
     }
-    RemoveDirectoryA(path.c_str());
 }
 
 std::string ThisProgramDirectory()
@@ -72,4 +87,71 @@ std::string ThisProgramDirectory()
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string text(path);
     return text.substr(0, text.rfind('\\') + 1);
+}
+
+std::string UnixPathOf(const std::string& windowsPath)
+{
+    using UnixFileName = char*(CDECL*)(LPCWSTR);
+    auto convert = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (convert == nullptr)
+        return std::string();
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+    char* unixPath = convert(wide);
+    if (unixPath == nullptr)
+        return std::string();
+    std::string result(unixPath);
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+namespace
+{
+// Starts a program of the Linux host (Wine starts such programs as they are). Its process
+// handle does not wait for it: callers wait for its effect.
+void RunHostCommand(const char* program, std::string commandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+}
+
+std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+} // namespace
+
+bool MakeSymbolicLink(const std::string& unixTarget, const std::string& linkPath)
+{
+    // The link's parent exists; its name is added to the parent's Linux path.
+    const size_t slash = linkPath.rfind('\\');
+    const std::string parent = UnixPathOf(linkPath.substr(0, slash));
+    if (parent.empty())
+        return false;
+    RunHostCommand("Z:\\bin\\ln", "/bin/ln -sfn " + Quoted(unixTarget) + " " +
+                                        Quoted(parent + "/" + linkPath.substr(slash + 1)));
+    return WaitForFile(linkPath, true);
+}
+
+std::map<std::string, std::string> SnapshotFiles(const std::string& directory)
+{
+    std::map<std::string, std::string> files;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return files;
+    do
+    {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[entry.cFileName] = ReadFileText(directory + "\\" + entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return files;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 // File helpers for tests, on Windows paths.
@@ -12,3 +13,11 @@ bool MakeDirectories(const std::string& path);
 void DeleteTree(const std::string& path);
 // The directory of this test program, ending in a backslash.
 std::string ThisProgramDirectory();
+
+// The Linux path behind a Windows path under Wine; empty when there is none.
+std::string UnixPathOf(const std::string& windowsPath);
+// Makes `linkPath` (a Windows path) a symbolic link to the Linux path `unixTarget`, with the
+// system's own ln: faults such as a full disk are provoked through such links.
+bool MakeSymbolicLink(const std::string& unixTarget, const std::string& linkPath);
+// Every file directly in `directory` with its contents, keyed by name.
+std::map<std::string, std::string> SnapshotFiles(const std::string& directory);

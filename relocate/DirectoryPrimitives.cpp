@@ -1,0 +1,134 @@
+#include "relocate/DirectoryPrimitives.h"
+
+#include "relocate/PlatformErrors.h"
+#include "res/resource.h"
+#include "ui/MessageReport.h"
+
+#include <windows.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+namespace
+{
+const int kFirstDrive = 1;  // A
+const int kLastDrive = 31;
+
+int DriveNumberOf(char letter)
+{
+    return std::toupper(static_cast<unsigned char>(letter)) - 64;
+}
+
+// 0 when the current directory does not begin with a drive letter and a colon.
+int CurrentDriveNumber()
+{
+    char current[MAX_PATH] = "";
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
+    if (length < 2 || length >= MAX_PATH || current[1] != ':' ||
+        !std::isalpha(static_cast<unsigned char>(current[0])))
+        return 0;
+    return DriveNumberOf(current[0]);
+}
+
+bool SelectDrive(int drive)
+{
+    if (drive < kFirstDrive || drive > kLastDrive)
+        return false;
+    const char root[3] = {static_cast<char>('A' + drive - 1), ':', '\0'};
+    return SetCurrentDirectoryA(root) != FALSE;
+}
+
+// Switches to `path`'s drive with the "insert disk" box suppressed; reports a failure itself.
+bool SwitchDriveFor(const std::string& path)
+{
+    const int target = DriveNumberOf(path[0]);
+    const int previous = CurrentDriveNumber();
+    if (target == previous)
+        return true;
+
+    const UINT previousMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+    const bool selected = SelectDrive(target);
+    SetErrorMode(previousMode);
+    if (selected)
+        return true;
+
+    SelectDrive(previous);
+    std::string message;
+    FormatResourceText(message, IDS_DRIVE_FAILED, path[0]);
+    ShowMessage(message, MB_ICONINFORMATION);
+    errno = ENOENT;
+    return false;
+}
+} // namespace
+
+int ChangeDirectory(const std::string& path)
+{
+    if (path.empty())
+    {
+        ShowMessage(IDS_EMPTY_DIR, MB_ICONEXCLAMATION);
+        errno = ENOENT;
+        return -1;
+    }
+    if (!SwitchDriveFor(path))
+        return -1;
+    if (!SetCurrentDirectoryA(path.c_str()))
+    {
+        SetErrnoFromLastError();
+        return -1;
+    }
+    return 0;
+}
+
+bool GetCurrentDir(char* buffer, unsigned size)
+{
+    char current[MAX_PATH] = "";
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
+    if (length == 0 || length >= MAX_PATH || length >= size)
+        return false;
+    std::memcpy(buffer, current, length + 1);
+    return true;
+}
+
+int CheckAccess(const std::string& path, int mode)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+    {
+        SetErrnoFromLastError();
+        return -1;
+    }
+    if (mode == kAccessWritable && (attributes & FILE_ATTRIBUTE_READONLY))
+    {
+        errno = EACCES;
+        return -1;
+    }
+    return 0;
+}
+
+int MakeDirectory(const std::string& path)
+{
+    if (!CreateDirectoryA(path.c_str(), nullptr))
+    {
+        SetErrnoFromLastError();
+        return -1;
+    }
+    return 0;
+}
+
+void FindNames(const std::string& pattern, std::vector<std::string>& names)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do
+        names.emplace_back(entry.cFileName);
+    while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
+std::string ErrorText(int errorNumber)
+{
+    return std::strerror(errorNumber);
+}

@@ -1,0 +1,172 @@
+// The directory primitives against the real file system, with their messages read back.
+#include "relocate/DirectoryPrimitives.h"
+#include "relocate/PlatformErrors.h"
+#include "tests/driver/TestFiles.h"
+#include "tests/unit/MessageBoxCatcher.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace
+{
+const char kDir[] = "C:\\kel-unit\\prim";
+
+std::string CurrentDir()
+{
+    char buffer[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, buffer);
+    return buffer;
+}
+
+class DirectoryPrimitivesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        DeleteTree(kDir);
+        ASSERT_TRUE(MakeDirectories(kDir));
+        ASSERT_TRUE(SetCurrentDirectoryA(kDir));
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA("C:\\");
+        DeleteTree(kDir);
+    }
+    CMessageBoxCatcher m_boxes;
+};
+} // namespace
+
+TEST_F(DirectoryPrimitivesTest, EmptyPathShowsMessage13AndLeavesErrorNumber2)
+{
+    errno = 0;
+    EXPECT_EQ(ChangeDirectory(""), -1);
+    EXPECT_EQ(errno, ENOENT);
+    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].text, "Trying to chdir to an empty dir");
+    EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONEXCLAMATION);
+    EXPECT_EQ(CurrentDir(), kDir);
+}
+
+TEST_F(DirectoryPrimitivesTest, EntersDirectoriesOnTheCurrentDriveInEitherLetterCase)
+{
+    ASSERT_TRUE(MakeDirectories(std::string(kDir) + "\\sub"));
+    EXPECT_EQ(ChangeDirectory("c:\\kel-unit\\prim\\sub"), 0);
+    EXPECT_EQ(lstrcmpiA(CurrentDir().c_str(), "C:\\kel-unit\\prim\\sub"), 0) << CurrentDir();
+    EXPECT_EQ(ChangeDirectory("Z:\\"), 0) << "another drive is selected first";
+    EXPECT_EQ(CurrentDir(), "Z:\\");
+    EXPECT_EQ(ChangeDirectory(kDir), 0);
+    EXPECT_EQ(CurrentDir(), kDir);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
+TEST_F(DirectoryPrimitivesTest, ADriveThatCannotBeSelectedShowsMessage14AsWritten)
+{
+    const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    for (const char* path : {"q:\\spool", "\\logfiles"})
+    {
+        m_boxes.Clear();
+        errno = 0;
+        EXPECT_EQ(ChangeDirectory(path), -1) << path;
+        EXPECT_EQ(errno, ENOENT) << path;
+        ASSERT_EQ(m_boxes.Boxes().size(), 1u) << path;
+        EXPECT_EQ(m_boxes.Boxes()[0].text, std::string("Failed to change to drive ") + path[0] + ":");
+        EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONINFORMATION) << path;
+        EXPECT_EQ(CurrentDir(), kDir) << path << ": the current drive and directory stay";
+    }
+    EXPECT_EQ(SetErrorMode(previousMode), static_cast<UINT>(SEM_FAILCRITICALERRORS))
+        << "the error mode is restored";
+}
+
+TEST_F(DirectoryPrimitivesTest, ADirectoryThatCannotBeEnteredShowsNothing)
+{
+    errno = 0;
+    EXPECT_EQ(ChangeDirectory("C:\\kel-unit\\prim\\missing"), -1);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_TRUE(m_boxes.Boxes().empty());
+}
+
+TEST_F(DirectoryPrimitivesTest, CheckAccessTellsExistenceAndWritability)
+{
+    const std::string file = std::string(kDir) + "\\file.txt";
+    const std::string locked = std::string(kDir) + "\\locked.txt";
+    ASSERT_TRUE(WriteFileText(file, "x"));
+    ASSERT_TRUE(WriteFileText(locked, "x"));
+    ASSERT_TRUE(SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    EXPECT_EQ(CheckAccess(file, kAccessExists), 0);
+    EXPECT_EQ(CheckAccess(file, kAccessWritable), 0);
+    EXPECT_EQ(CheckAccess(kDir, kAccessWritable), 0);
+    EXPECT_EQ(CheckAccess(locked, kAccessExists), 0);
+    errno = 0;
+    EXPECT_EQ(CheckAccess(locked, kAccessWritable), -1);
+    EXPECT_EQ(errno, EACCES);
+    errno = 0;
+    EXPECT_EQ(CheckAccess(std::string(kDir) + "\\none", kAccessExists), -1);
+    EXPECT_EQ(errno, ENOENT);
+    errno = 0;
+    EXPECT_EQ(CheckAccess("q:\\none", kAccessExists), -1);
+    EXPECT_EQ(errno, ENOENT);
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(DirectoryPrimitivesTest, MakeDirectoryCreatesOneLevel)
+{
+    const std::string fresh = std::string(kDir) + "\\fresh";
+    EXPECT_EQ(MakeDirectory(fresh), 0);
+    EXPECT_TRUE(FileExists(fresh));
+    errno = 0;
+    EXPECT_EQ(MakeDirectory(fresh), -1);
+    EXPECT_EQ(errno, EEXIST);
+    errno = 0;
+    EXPECT_EQ(MakeDirectory(std::string(kDir) + "\\no\\such"), -1);
+    EXPECT_EQ(errno, ENOENT);
+}
+
+TEST_F(DirectoryPrimitivesTest, FindNamesListsEveryMatchUnfiltered)
+{
+    ASSERT_TRUE(WriteFileText(std::string(kDir) + "\\CF1.INI", ""));
+    ASSERT_TRUE(WriteFileText(std::string(kDir) + "\\cf2.ini", ""));
+    ASSERT_TRUE(WriteFileText(std::string(kDir) + "\\noext", ""));
+    ASSERT_TRUE(MakeDirectories(std::string(kDir) + "\\cfdir.ini"));
+
+    std::vector<std::string> all;
+    FindNames("*", all);
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(all, (std::vector<std::string>{".", "..", "CF1.INI", "cf2.ini", "cfdir.ini", "noext"}));
+
+    std::vector<std::string> dotted = {"kept"};
+    FindNames("*.*", dotted);
+    EXPECT_EQ(dotted.size(), 7u) << "appends, and *.* matches names without a dot too";
+
+    std::vector<std::string> jobs;
+    FindNames("cf*.ini", jobs);
+    std::sort(jobs.begin(), jobs.end());
+    EXPECT_EQ(jobs, (std::vector<std::string>{"CF1.INI", "cf2.ini", "cfdir.ini"}));
+
+    std::vector<std::string> none;
+    FindNames("nothing*", none);
+    EXPECT_TRUE(none.empty());
+}
+
+TEST(PlatformErrorsTest, MapsPlatformCodesAsTheRunTimeLibraryDoes)
+{
+    EXPECT_EQ(ErrnoFromPlatformError(ERROR_FILE_NOT_FOUND), ENOENT);
+    EXPECT_EQ(ErrnoFromPlatformError(ERROR_PATH_NOT_FOUND), ENOENT);
+    EXPECT_EQ(ErrnoFromPlatformError(ERROR_NO_MORE_FILES), ENOENT);
+    for (DWORD code = 19; code <= 36; ++code)
+        EXPECT_EQ(ErrnoFromPlatformError(code), EACCES) << code;
+    EXPECT_EQ(ErrnoFromPlatformError(ERROR_ACCESS_DENIED), EACCES);
+    EXPECT_EQ(ErrnoFromPlatformError(ERROR_FILE_EXISTS), EEXIST);
+    EXPECT_EQ(ErrnoFromPlatformError(ERROR_ALREADY_EXISTS), EEXIST);
+    EXPECT_EQ(ErrnoFromPlatformError(ERROR_NOT_SAME_DEVICE), EXDEV);
+    EXPECT_EQ(ErrnoFromPlatformError(ERROR_TOO_MANY_OPEN_FILES), EMFILE);
+    EXPECT_EQ(ErrnoFromPlatformError(ERROR_DISK_FULL), ENOSPC);
+    EXPECT_EQ(ErrnoFromPlatformError(99999), EINVAL);
+    EXPECT_EQ(ErrorText(ENOENT), "No such file or directory");
+    EXPECT_EQ(ErrorText(EEXIST), "File exists");
+    EXPECT_EQ(ErrorText(ENOSPC), "No space left on device");
+}
