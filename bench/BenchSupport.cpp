@@ -23,7 +23,8 @@ double SecondsSince(long long startTicks)
 
 long long WriteFileOfSize(const std::string& path, size_t size)
 {
-    static std::vector<char> pattern = [] {
+    static std::vector<char> pattern = []
+    {
         std::vector<char> data(1 << 20);
         unsigned value = 12345;
         for (char& c : data)

@@ -92,7 +92,8 @@ int main(int argc, char** argv)
 
     const double moveGrowth = many.move / few.move;
     const double copyGrowth = many.copyFile / few.copyFile;
-    std::printf("\nmixed: move / 2x CopyFileA = %.2f (target <= 1.0)\n", mixed.move / mixed.copyFile);
+    std::printf("\nmixed: move / 2x CopyFileA = %.2f (target <= 1.0)\n",
+                mixed.move / mixed.copyFile);
     std::printf("growth 5000/1000: move %.2f, 2x CopyFileA %.2f, ratio of ratios %.2f "
                 "(target <= 1.1)\n",
                 moveGrowth, copyGrowth, moveGrowth / copyGrowth);

@@ -9,6 +9,10 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -76,14 +80,30 @@ int CarryOver(const std::string& source, const std::string& destination, bool sa
     return result;
 }
 
-// A read-only file is never overwritten, even where the file system would let its owner write
-// it (a privileged user under a Linux-hosted platform). Sets the error number as a refused
-// open does.
-bool IsReadOnly(const std::string& path)
+// Opens `path` for binary writing, created or truncated, in two steps so that a read-only file
+// is never truncated, even where the file system would let its owner write it (a privileged
+// user on a Linux-hosted platform). Sets the error number as a refused open does.
+FILE* OpenForWriting(const std::string& path)
 {
-    if (CheckAccess(path, kAccessWritable) == 0 || errno != EACCES)
-        return false;
-    return true;
+    const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &info);
+    int error = 0;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+        error = EACCES;
+    else if ((info.nFileSizeLow != 0 || info.nFileSizeHigh != 0) && _chsize(fd, 0) != 0)
+        error = errno;
+    FILE* stream = error == 0 ? _fdopen(fd, "wb") : nullptr;
+    if (stream == nullptr)
+    {
+        if (error == 0)
+            error = errno;
+        _close(fd);
+        errno = error;
+    }
+    return stream;
 }
 
 // Puts the destination's buffered bytes on disk and closes it; reports a failure as a write
@@ -115,16 +135,14 @@ int MoveDirectoryContents(const std::string& source, const std::string& destinat
     if (ChangeDirectory(source) != 0)
     {
         std::string message;
-        FormatResourceText(message, IDS_ENTER_DIR_FAILED, source.c_str(),
-                           ErrorText(errno).c_str());
+        FormatResourceText(message, IDS_ENTER_DIR_FAILED, source.c_str(), ErrorText(errno).c_str());
         ShowMessage(message, MB_ICONSTOP);
         return 0;
     }
 
     // Copying a directory onto itself would truncate every file before reading it.
-    const int result = IsSameFileSystemObject(source, destination)
-                           ? 1
-                           : CarryOver(source, destination, sameDrive);
+    const int result =
+        IsSameFileSystemObject(source, destination) ? 1 : CarryOver(source, destination, sameDrive);
     if (haveSavedDir)
         ChangeDirectory(savedDir);
     return result;
@@ -144,8 +162,7 @@ int RenameOneFile(const std::string& source, const std::string& destination,
     return 0;
 }
 
-int CopyOneFile(const std::string& source, const std::string& destination,
-                const std::string& name)
+int CopyOneFile(const std::string& source, const std::string& destination, const std::string& name)
 {
     const std::string from = EntryPath(source, name);
     FILE* in = std::fopen(from.c_str(), "rb");
@@ -155,7 +172,7 @@ int CopyOneFile(const std::string& source, const std::string& destination,
         return 0;
     }
     const std::string to = EntryPath(destination, name);
-    FILE* out = IsReadOnly(to) ? nullptr : std::fopen(to.c_str(), "wb");
+    FILE* out = OpenForWriting(to);
     if (out == nullptr)
     {
         const int error = errno;

@@ -15,5 +15,4 @@ int RenameOneFile(const std::string& source, const std::string& destination,
 
 // Copies source\name to destination\name in 512-byte blocks through buffered streams; 1 on
 // success, 0 after one of messages 8 to 11.
-int CopyOneFile(const std::string& source, const std::string& destination,
-                const std::string& name);
+int CopyOneFile(const std::string& source, const std::string& destination, const std::string& name);

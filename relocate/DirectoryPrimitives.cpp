@@ -12,7 +12,7 @@
 
 namespace
 {
-const int kFirstDrive = 1;  // A
+const int kFirstDrive = 1; // A
 const int kLastDrive = 31;
 
 int DriveNumberOf(char letter)

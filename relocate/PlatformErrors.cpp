@@ -36,10 +36,10 @@ const ErrorMapping kMappings[] = {
 };
 
 // Write-protected, not-ready, sharing and lock violations and the like.
-const DWORD kFirstAccessError = ERROR_WRITE_PROTECT;            // 19
-const DWORD kLastAccessError = ERROR_SHARING_BUFFER_EXCEEDED;   // 36
-const DWORD kFirstExecError = ERROR_INVALID_STARTING_CODESEG;   // 188
-const DWORD kLastExecError = ERROR_INFLOOP_IN_RELOC_CHAIN;      // 202
+const DWORD kFirstAccessError = ERROR_WRITE_PROTECT;          // 19
+const DWORD kLastAccessError = ERROR_SHARING_BUFFER_EXCEEDED; // 36
+const DWORD kFirstExecError = ERROR_INVALID_STARTING_CODESEG; // 188
+const DWORD kLastExecError = ERROR_INFLOOP_IN_RELOC_CHAIN;    // 202
 } // namespace
 
 int ErrnoFromPlatformError(DWORD error)

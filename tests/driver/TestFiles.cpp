@@ -136,7 +136,7 @@ bool MakeSymbolicLink(const std::string& unixTarget, const std::string& linkPath
     if (parent.empty())
         return false;
     RunHostCommand("Z:\\bin\\ln", "/bin/ln -sfn " + Quoted(unixTarget) + " " +
-                                        Quoted(parent + "/" + linkPath.substr(slash + 1)));
+                                      Quoted(parent + "/" + linkPath.substr(slash + 1)));
     return WaitForFile(linkPath, true);
 }
 

@@ -57,10 +57,7 @@ protected:
     }
 
     // Nothing of the source is lost: every file is still there, byte for byte.
-    void ExpectSourceIntact()
-    {
-        EXPECT_EQ(SnapshotFiles(kSource), m_original);
-    }
+    void ExpectSourceIntact() { EXPECT_EQ(SnapshotFiles(kSource), m_original); }
 
     std::vector<std::string> Texts() const
     {
@@ -99,8 +96,8 @@ TEST_F(DirectoryMoverTest, ASourceThatCannotBeEnteredStopsWithMessage12)
     EXPECT_EQ(MoveDirectoryContents(kRoot + "\\missing", kDestination), 0);
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(LinesOf(m_boxes.Boxes()[0].text),
-              (std::vector<std::string>{"Can't go to dir", "\t" + kRoot + "\\missing :",
-                                        "No such file or directory"}));
+              (std::vector<std::string>{
+                  "Can't go to dir", "\t" + kRoot + "\\missing :", "No such file or directory"}));
     EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONSTOP);
     EXPECT_TRUE(SnapshotFiles(kDestination).empty());
     ExpectSourceIntact();
@@ -140,7 +137,8 @@ TEST_F(DirectoryMoverTest, ASubdirectoryIsReportedTwiceAndTheMoveFails)
         << "a failed entry fails the move, wherever it stands in the listing";
     ASSERT_EQ(m_boxes.Boxes().size(), 2u);
     for (const CaughtBox& box : m_boxes.Boxes())
-        EXPECT_EQ(box.text, "Can't open file for reading:\n\t" + kSource + "\\old\nPermission denied");
+        EXPECT_EQ(box.text,
+                  "Can't open file for reading:\n\t" + kSource + "\\old\nPermission denied");
     EXPECT_EQ(SnapshotFiles(kDestination), m_original) << "the files were still copied";
     ExpectSourceIntact();
 }
@@ -153,7 +151,8 @@ TEST_F(DirectoryMoverTest, AFullDiskFailsTheCopyWithMessage11)
     ASSERT_EQ(m_boxes.Boxes().size(), 2u) << "once per listing";
     for (const CaughtBox& box : m_boxes.Boxes())
     {
-        EXPECT_EQ(box.text, "Write error on " + kDestination + "\\log1.txt:\nNo space left on device");
+        EXPECT_EQ(box.text,
+                  "Write error on " + kDestination + "\\log1.txt:\nNo space left on device");
         EXPECT_EQ(box.iconKind, MB_ICONEXCLAMATION);
     }
     ExpectSourceIntact();
@@ -183,7 +182,8 @@ TEST_F(DirectoryMoverTest, AReadOnlyDestinationFileIsLeftAsItWas)
     ASSERT_TRUE(SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(MoveDirectoryContents(kSource, kDestination), 0);
     ASSERT_EQ(m_boxes.Boxes().size(), 2u);
-    EXPECT_EQ(m_boxes.Boxes()[0].text, "Can't open file for writing:\n\t" + locked + "\nPermission denied");
+    EXPECT_EQ(m_boxes.Boxes()[0].text,
+              "Can't open file for writing:\n\t" + locked + "\nPermission denied");
     EXPECT_EQ(ReadFileText(locked), "kept");
     SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
     ExpectSourceIntact();
@@ -198,7 +198,8 @@ TEST_F(DirectoryMoverTest, TheSameDirectoryInAnotherFormIsLeftUntouched)
     for (char& c : zForm)
         if (c == '/')
             c = '\\';
-    for (const std::string& other : {std::string("c:\\KEL-UNIT\\Mover\\SRC"), kSource + "\\", zForm})
+    for (const std::string& other :
+         {std::string("c:\\KEL-UNIT\\Mover\\SRC"), kSource + "\\", zForm})
     {
         m_boxes.Clear();
         EXPECT_EQ(MoveDirectoryContents(kSource, other), 1) << other;

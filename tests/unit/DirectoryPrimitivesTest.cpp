@@ -73,7 +73,8 @@ TEST_F(DirectoryPrimitivesTest, ADriveThatCannotBeSelectedShowsMessage14AsWritte
         EXPECT_EQ(ChangeDirectory(path), -1) << path;
         EXPECT_EQ(errno, ENOENT) << path;
         ASSERT_EQ(m_boxes.Boxes().size(), 1u) << path;
-        EXPECT_EQ(m_boxes.Boxes()[0].text, std::string("Failed to change to drive ") + path[0] + ":");
+        EXPECT_EQ(m_boxes.Boxes()[0].text,
+                  std::string("Failed to change to drive ") + path[0] + ":");
         EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONINFORMATION) << path;
         EXPECT_EQ(CurrentDir(), kDir) << path << ": the current drive and directory stay";
     }
@@ -136,7 +137,8 @@ TEST_F(DirectoryPrimitivesTest, FindNamesListsEveryMatchUnfiltered)
     std::vector<std::string> all;
     FindNames("*", all);
     std::sort(all.begin(), all.end());
-    EXPECT_EQ(all, (std::vector<std::string>{".", "..", "CF1.INI", "cf2.ini", "cfdir.ini", "noext"}));
+    EXPECT_EQ(all,
+              (std::vector<std::string>{".", "..", "CF1.INI", "cf2.ini", "cfdir.ini", "noext"}));
 
     std::vector<std::string> dotted = {"kept"};
     FindNames("*.*", dotted);

@@ -165,6 +165,8 @@ TEST(ResourceTest, StringTableHoldsEveryTextOfTheTool)
         {14, "Failed to change to drive %c:"},
         {15, "Can't go to queue dir '%s' : %s"},
         {16, "Error creating log directory\n\t%s :\n%s"},
+        {17, "The name of this folder holds a line break, which KEL cannot store in its "
+             "settings.\nPlease choose another folder, or rename this one first."},
         {64, "Normal"},
         {65, "Icon"},
         {66, "Full screen"},

@@ -1,0 +1,207 @@
+// "Browse" and "Set Root" end to end, through the real folder chooser, with the substitute
+// server receiving the broadcast.
+#include "config/ProfileFile.h"
+#include "res/resource.h"
+#include "tests/e2e/AdminFixture.h"
+
+namespace
+{
+const std::string kOldRoot = "C:\\kel\\root";
+const std::string kNewRoot = "C:\\kel\\newroot";
+const LPARAM kRootCode = 2;
+using Broadcasts = std::vector<std::pair<WPARAM, LPARAM>>;
+using Texts = std::vector<std::string>;
+} // namespace
+
+class SetRootTest : public AdminFixture
+{
+protected:
+    void SetUp() override
+    {
+        AdminFixture::SetUp();
+        SetStoredRoot(kOldRoot);
+        WriteProfile(kServerProfile, "[WindowPos]\nMain=0,1,-1,-1,-1,-1,10,20,630,470\n");
+        ASSERT_TRUE(MakeDirectories(kOldRoot + "\\logfiles"));
+        ASSERT_TRUE(MakeDirectories(kNewRoot));
+        for (int day = 1; day <= 3; ++day)
+            ASSERT_TRUE(WriteFileText(kOldRoot + "\\logfiles\\kel-0" + std::to_string(day) + ".log",
+                                      "log of day " + std::to_string(day) + "\r\n"));
+        m_oldLogs = SnapshotFiles(kOldRoot + "\\logfiles");
+    }
+
+    static void SetStoredRoot(const std::string& root)
+    {
+        WriteProfile(kSystemProfile,
+                     root.empty() ? "[Settings]\n" : "[Settings]\nQueueDir=" + root + "\n");
+    }
+    static std::string StoredRoot()
+    {
+        return CProfileFile(kSystemProfile).GetString("Settings", "QueueDir");
+    }
+
+    void BrowseTo(const std::string& folder)
+    {
+        m_tool.Click(IDC_BROWSE_ROOT);
+        ASSERT_TRUE(m_tool.ChooseFolder(folder)) << folder;
+    }
+
+    Texts TakeTexts()
+    {
+        Texts texts;
+        for (const MessageBoxInfo& box : m_tool.TakeAllMessageBoxes())
+            texts.push_back(box.text);
+        return texts;
+    }
+
+    void ExpectNothingStoredOrPosted(const std::string& systemBefore)
+    {
+        EXPECT_EQ(ReadFileText(kSystemProfile), systemBefore);
+        FlushBroadcasts();
+        EXPECT_EQ(m_listener.Received().size(), 0u);
+        EXPECT_EQ(m_server.AdminLines().size(), 0u);
+        EXPECT_EQ(SnapshotFiles(kOldRoot + "\\logfiles"), m_oldLogs) << "the old logs stay";
+    }
+
+    std::map<std::string, std::string> m_oldLogs;
+};
+
+TEST_F(SetRootTest, SetRootWithoutBrowseShowsMessage4)
+{
+    StartServer();
+    StartTool();
+    const std::string before = ReadFileText(kSystemProfile);
+    m_tool.Click(IDC_SET_ROOT);
+    const MessageBoxInfo box = m_tool.TakeMessageBox();
+    EXPECT_EQ(box.text, "This directory setting has not changed!");
+    EXPECT_EQ(box.iconKind, MB_ICONINFORMATION);
+    ExpectNothingStoredOrPosted(before);
+}
+
+TEST_F(SetRootTest, BrowseShowsTheChosenFolderAndCancelKeepsTheOld)
+{
+    StartTool();
+    const std::string before = ReadFileText(kSystemProfile);
+    m_tool.Click(IDC_BROWSE_ROOT);
+    ASSERT_NE(m_tool.FindFolderChooser(), nullptr);
+    EXPECT_EQ(GetWindow(m_tool.FindFolderChooser(), GW_OWNER), m_tool.Dialog());
+    m_tool.CancelFolderChooser();
+    EXPECT_EQ(m_tool.ControlText(IDC_ROOT_DIR), kOldRoot);
+
+    BrowseTo(kNewRoot);
+    EXPECT_EQ(m_tool.ControlText(IDC_ROOT_DIR), kNewRoot);
+    EXPECT_EQ(ReadFileText(kSystemProfile), before) << "Browse writes nothing";
+    EXPECT_FALSE(FileExists(kNewRoot + "\\logfiles"));
+}
+
+TEST_F(SetRootTest, ACompletedChangeCarriesTheLogsOverStoresTheRootAndTellsTheServerOnce)
+{
+    StartServer();
+    StartTool();
+    BrowseTo(kNewRoot);
+    m_tool.Click(IDC_SET_ROOT);
+
+    EXPECT_EQ(TakeTexts(), Texts{}) << "a completed change shows nothing";
+    EXPECT_EQ(SnapshotFiles(kNewRoot + "\\logfiles"), m_oldLogs);
+    EXPECT_EQ(SnapshotFiles(kOldRoot + "\\logfiles"), m_oldLogs);
+    EXPECT_EQ(StoredRoot(), kNewRoot);
+    FlushBroadcasts();
+    EXPECT_EQ(m_listener.Received(), (Broadcasts{{0, kRootCode}}));
+    EXPECT_EQ(m_server.AdminLines(), Texts{"admin code=2 param=0 QueueDir=" + kNewRoot});
+
+    m_tool.Click(IDC_SET_ROOT);
+    EXPECT_EQ(TakeTexts(), Texts{"This directory setting has not changed!"});
+}
+
+TEST_F(SetRootTest, TheSameRootSpelledOtherwiseIsAChangeThatLosesNoFile)
+{
+    for (const std::string& stored : {std::string("c:\\KEL\\Root"), kOldRoot + "\\"})
+    {
+        SetStoredRoot(stored);
+        CToolProcess tool;
+        ASSERT_TRUE(tool.Start(kToolExe));
+        tool.Click(IDC_BROWSE_ROOT);
+        ASSERT_TRUE(tool.ChooseFolder(kOldRoot));
+        tool.Click(IDC_SET_ROOT);
+        EXPECT_EQ(tool.TakeAllMessageBoxes().size(), 0u) << stored;
+        EXPECT_EQ(StoredRoot(), kOldRoot) << stored;
+        EXPECT_EQ(SnapshotFiles(kOldRoot + "\\logfiles"), m_oldLogs) << stored;
+    }
+}
+
+TEST_F(SetRootTest, ALogDirectoryThatCannotBeCreatedShowsMessage16)
+{
+    StartServer();
+    StartTool();
+    const std::string before = ReadFileText(kSystemProfile);
+
+    // A root that has gone since it was chosen.
+    ASSERT_TRUE(MakeDirectories("C:\\kel\\gone"));
+    BrowseTo("C:\\kel\\gone");
+    DeleteTree("C:\\kel\\gone");
+    m_tool.Click(IDC_SET_ROOT);
+    EXPECT_EQ(TakeTexts(), Texts{"Error creating log directory\n\tC:\\kel\\gone\\logfiles :\n"
+                                 "No such file or directory"});
+
+    // A read-only entry named logfiles.
+    ASSERT_TRUE(WriteFileText(kNewRoot + "\\logfiles", ""));
+    ASSERT_TRUE(SetFileAttributesA((kNewRoot + "\\logfiles").c_str(), FILE_ATTRIBUTE_READONLY));
+    BrowseTo(kNewRoot);
+    m_tool.Click(IDC_SET_ROOT);
+    const MessageBoxInfo box = m_tool.TakeMessageBox();
+    EXPECT_EQ(box.text,
+              "Error creating log directory\n\t" + kNewRoot + "\\logfiles :\nFile exists");
+    EXPECT_EQ(box.iconKind, MB_ICONEXCLAMATION);
+    SetFileAttributesA((kNewRoot + "\\logfiles").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ExpectNothingStoredOrPosted(before);
+}
+
+TEST_F(SetRootTest, WithoutAStoredRootTheOldLogDirectoryCannotBeEntered)
+{
+    SetStoredRoot("");
+    StartServer();
+    StartTool();
+    const std::string before = ReadFileText(kSystemProfile);
+    BrowseTo(kNewRoot);
+    m_tool.Click(IDC_SET_ROOT);
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Failed to change to drive \\:");
+    EXPECT_EQ(boxes[0].iconKind, MB_ICONINFORMATION);
+    EXPECT_EQ(boxes[1].text, "Can't go to dir\n\t\\logfiles :\nNo such file or directory");
+    EXPECT_EQ(boxes[1].iconKind, MB_ICONSTOP);
+    ExpectNothingStoredOrPosted(before);
+}
+
+TEST_F(SetRootTest, AFailedCarryOverStoresNothingAndPostsNothing)
+{
+    ASSERT_TRUE(MakeSymbolicLink("/proc/self/mem", kOldRoot + "\\logfiles\\unreadable.log"));
+    StartServer();
+    StartTool();
+    const std::string before = ReadFileText(kSystemProfile);
+    BrowseTo(kNewRoot);
+    m_tool.Click(IDC_SET_ROOT);
+    const Texts texts = TakeTexts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].rfind("Read error on " + kOldRoot + "\\logfiles\\unreadable.log:", 0), 0u)
+        << texts[0];
+    EXPECT_EQ(ReadFileText(kSystemProfile), before);
+    FlushBroadcasts();
+    EXPECT_EQ(m_listener.Received().size(), 0u);
+    EXPECT_EQ(m_server.AdminLines().size(), 0u);
+}
+
+TEST_F(SetRootTest, AFolderWhoseNameHoldsALineBreakIsRefusedAtBrowse)
+{
+    const std::string unixParent = UnixPathOf(kDataDir);
+    ASSERT_FALSE(unixParent.empty());
+    ASSERT_TRUE(MakeSymbolicLink(unixParent + "/newroot", std::string(kDataDir) + "\\two\nlines"));
+    StartTool();
+    const std::string before = ReadFileText(kSystemProfile);
+    m_tool.Click(IDC_BROWSE_ROOT);
+    ASSERT_TRUE(m_tool.ChooseFolder(std::string(kDataDir) + "\\two\nlines"));
+    const MessageBoxInfo box = m_tool.TakeMessageBox();
+    EXPECT_EQ(box.text.rfind("The name of this folder holds a line break", 0), 0u) << box.text;
+    EXPECT_EQ(box.iconKind, MB_ICONINFORMATION);
+    EXPECT_EQ(m_tool.ControlText(IDC_ROOT_DIR), kOldRoot);
+    EXPECT_EQ(ReadFileText(kSystemProfile), before);
+}

@@ -1,0 +1,47 @@
+#include "ui/FolderBrowser.h"
+
+#include "framework/WinApp.h"
+
+#include <shlobj.h>
+
+namespace
+{
+// Only file-system folders can be confirmed.
+const UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS;
+} // namespace
+
+int CALLBACK CFolderBrowser::OnBrowseEvent(HWND dialog, UINT event, LPARAM, LPARAM initialFolder)
+{
+    if (event == BFFM_INITIALIZED && initialFolder != 0)
+        SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, initialFolder);
+    return 0;
+}
+
+int CFolderBrowser::Browse()
+{
+    IMalloc* allocator = nullptr;
+    if (FAILED(SHGetMalloc(&allocator)) || allocator == nullptr)
+        return 0;
+
+    // The initial folder's text must stay valid until the dialog has closed.
+    const std::string initialFolder = m_folder;
+    char displayName[MAX_PATH] = "";
+    BROWSEINFOA info = {};
+    info.hwndOwner = CWinApp::Get()->GetMainWindow();
+    info.pidlRoot = nullptr;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = "";
+    info.ulFlags = kBrowseFlags;
+    info.lpfn = OnBrowseEvent;
+    info.lParam = initialFolder.empty() ? 0 : reinterpret_cast<LPARAM>(initialFolder.c_str());
+    m_folder.clear();
+
+    if (LPITEMIDLIST item = SHBrowseForFolderA(&info))
+    {
+        SHGetPathFromIDListA(item, displayName);
+        m_folder = displayName;
+        allocator->Free(item);
+    }
+    allocator->Release();
+    return m_folder.empty() ? 0 : 1;
+}

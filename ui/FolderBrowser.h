@@ -1,0 +1,29 @@
+#pragma once
+
+#include "framework/Object.h"
+
+#include <windows.h>
+
+#include <string>
+
+// Lets the administrator pick a directory with the shell's browse-for-folder dialog, opened
+// with the directory currently set already selected. It only returns a path; checking,
+// showing and storing it are the caller's business.
+class CFolderBrowser : public CObject
+{
+public:
+    // The folder selected when the dialog opens; empty for none.
+    void SetFolder(std::string folder) { m_folder = std::move(folder); }
+
+    // Runs the dialog, modal to the main dialog. Returns 1 when a folder was chosen, 0 when the
+    // user cancelled or the shell's allocator could not be had.
+    int Browse();
+
+    // The chosen folder's full path, after Browse returned 1.
+    std::string GetFolder() const { return m_folder; }
+
+private:
+    static int CALLBACK OnBrowseEvent(HWND dialog, UINT event, LPARAM value, LPARAM initialFolder);
+
+    std::string m_folder;
+};
