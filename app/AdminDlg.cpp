@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/DisplayModes.h"
 #include "config/ConfigLayout.h"
+#include "config/NumberedKeys.h"
 #include "config/PlacementRecord.h"
 #include "config/ProfileLocations.h"
 #include "framework/WinApp.h"
@@ -117,9 +118,8 @@ void CAdminDlg::FillQueueList()
 {
     for (int n = 1;; ++n)
     {
-        char key[32];
-        std::snprintf(key, sizeof key, layout::kQueueKeyFormat, n);
-        const std::string name = m_serverProfile.GetString(layout::kQueuesSection, key);
+        const std::string key = FormatNumberedKey(layout::kQueueKeyFormat, n);
+        const std::string name = m_serverProfile.GetString(layout::kQueuesSection, key.c_str());
         if (name.empty())
             break;
         m_queueCombo.AddString(name);

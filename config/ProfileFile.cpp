@@ -1,9 +1,12 @@
 #include "config/ProfileFile.h"
 
+#include <cstring>
+
 namespace
 {
 const DWORD kValueBufferSize = 1024;
-}
+const DWORD kFirstKeyListSize = 4096;
+} // namespace
 
 std::string CProfileFile::GetString(const char* section, const char* key,
                                     const char* defaultValue) const
@@ -34,4 +37,22 @@ UINT CProfileFile::GetInt(const char* section, const char* key, int defaultValue
 int CProfileFile::GetFlag(const char* section, const char* key, int defaultValue) const
 {
     return GetInt(section, key, defaultValue) != 0 ? 1 : 0;
+}
+
+std::vector<std::string> CProfileFile::GetKeyNames(const char* section) const
+{
+    // The platform writes the names as a list of strings ended by an empty one; a list that
+    // fills the buffer up to its last two characters may have been cut, so it is read again.
+    for (DWORD size = kFirstKeyListSize;; size *= 2)
+    {
+        std::vector<char> buffer(size, '\0');
+        const DWORD length =
+            GetPrivateProfileStringA(section, nullptr, "", buffer.data(), size, m_path.c_str());
+        if (length + 2 >= size && size < (1u << 30))
+            continue;
+        std::vector<std::string> names;
+        for (const char* name = buffer.data(); *name != '\0'; name += std::strlen(name) + 1)
+            names.emplace_back(name);
+        return names;
+    }
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // One INI-style profile file, bound by its full path. Every operation is exactly one call of the
 // platform's private-profile functions on that path: nothing is cached and no file is held open,
@@ -30,6 +31,8 @@ public:
     UINT GetInt(const char* section, const char* key, int defaultValue) const;
     // 1 when GetInt gives a nonzero value, else 0.
     int GetFlag(const char* section, const char* key, int defaultValue) const;
+    // The names of every key in [section], in file order; empty when there is none.
+    std::vector<std::string> GetKeyNames(const char* section) const;
 
 private:
     std::string m_path;

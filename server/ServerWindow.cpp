@@ -1,6 +1,7 @@
 #include "server/ServerWindow.h"
 
 #include "config/ConfigLayout.h"
+#include "config/NumberedKeys.h"
 #include "notify/AdminMessage.h"
 
 #include <cstdio>
@@ -123,9 +124,8 @@ std::string CServerWindow::DescribeQueueDirs() const
     std::string text;
     for (int n = 1;; ++n)
     {
-        char key[32];
-        std::snprintf(key, sizeof key, layout::kQueueKeyFormat, n);
-        const std::string name = m_serverProfile.GetString(layout::kQueuesSection, key);
+        const std::string key = FormatNumberedKey(layout::kQueueKeyFormat, n);
+        const std::string name = m_serverProfile.GetString(layout::kQueuesSection, key.c_str());
         if (name.empty())
             break;
         text += " " + name + "=" + m_serverProfile.GetString(name.c_str(), layout::kQueueDirKey);

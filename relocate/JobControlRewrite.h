@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// Points every data-file path of one job control file, which already lies in the queue's new
+// directory, at `newQueueDir`: each path keeps its file name, from its last backslash on, and
+// gets the new directory in front. The job's CurrentDataFile is removed. Shows nothing.
+void RewriteJobControlFile(std::string jobFile, std::string newQueueDir);

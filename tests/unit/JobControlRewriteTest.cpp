@@ -1,0 +1,114 @@
+// The job control file rewrite on real profile files.
+#include "relocate/JobControlRewrite.h"
+#include "config/ProfileFile.h"
+#include "tests/driver/TestFiles.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+const std::string kDir = "C:\\kel-unit\\jobs";
+const std::string kJob = kDir + "\\cf1.ini";
+
+class JobControlRewriteTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        DeleteTree(kDir);
+        ASSERT_TRUE(MakeDirectories(kDir));
+    }
+    void TearDown() override { DeleteTree(kDir); }
+
+    // Writes a job control file: [Settings] lines, then [Files] lines.
+    static void WriteJob(const std::string& settings, const std::string& files)
+    {
+        ASSERT_TRUE(WriteFileText(kJob, "[Settings]\r\n" + settings + "[Files]\r\n" + files));
+    }
+    static std::string Files(const char* key)
+    {
+        return CProfileFile(kJob).GetString("Files", key, "(absent)");
+    }
+    static std::string Settings(const char* key)
+    {
+        return CProfileFile(kJob).GetString("Settings", key, "(absent)");
+    }
+};
+} // namespace
+
+TEST_F(JobControlRewriteTest, PointsEachDataFileAtTheNewDirectory)
+{
+    WriteJob(
+        "Xfer=0\r\nTotalDataFiles=2\r\nCurrentDataFile=1\r\n",
+        "File1=Xdata1\r\nFile2=Ydata2\r\ndata1=C:\\old\\data1\r\ndata2=D:\\spool\\old\\data2\r\n");
+    RewriteJobControlFile(kJob, "D:\\new");
+    EXPECT_EQ(Files("data1"), "D:\\new\\data1");
+    EXPECT_EQ(Files("data2"), "D:\\new\\data2");
+    EXPECT_EQ(Files("File1"), "Xdata1") << "entries are never rewritten";
+    EXPECT_EQ(Files("File2"), "Ydata2");
+    EXPECT_EQ(Settings("CurrentDataFile"), "(absent)");
+    EXPECT_EQ(Settings("Xfer"), "0") << "other keys stay";
+}
+
+TEST_F(JobControlRewriteTest, NoCountMeansNoEntriesButCurrentDataFileStillGoes)
+{
+    for (const char* count : {"", "TotalDataFiles=0\r\n", "TotalDataFiles=-3\r\n"})
+    {
+        WriteJob(std::string(count) + "CurrentDataFile=2\r\n",
+                 "File1=Xdata1\r\ndata1=C:\\old\\data1\r\n");
+        RewriteJobControlFile(kJob, "D:\\new");
+        EXPECT_EQ(Files("data1"), "C:\\old\\data1") << count;
+        EXPECT_EQ(Settings("CurrentDataFile"), "(absent)") << count;
+    }
+}
+
+TEST_F(JobControlRewriteTest, PathsAreSplitAtTheirLastBackslashOnly)
+{
+    WriteJob("TotalDataFiles=3\r\n",
+             "File1=Xplain\r\nFile2=Xrooted\r\nFile3=Xdeep\r\n"
+             "plain=data1\r\nrooted=\\data1\r\ndeep=C:\\a\\b\\c\\data3\r\n");
+    RewriteJobControlFile(kJob, "E:\\");
+    EXPECT_EQ(Files("plain"), "data1") << "a path without a backslash stays";
+    EXPECT_EQ(Files("rooted"), "E:\\\\data1") << "a root keeps its doubled separator";
+    EXPECT_EQ(Files("deep"), "E:\\\\data3");
+}
+
+TEST_F(JobControlRewriteTest, OnlyEntriesOneToCountThatHoldAKeyAreVisited)
+{
+    WriteJob("TotalDataFiles=3\r\n", "File1=Xa\r\nFile3=Xa\r\nFile4=Xd\r\nFile2=X\r\n"
+                                     "a=C:\\old\\a\r\nd=C:\\old\\d\r\n");
+    RewriteJobControlFile(kJob, "D:\\new");
+    EXPECT_EQ(Files("a"), "D:\\new\\a") << "two entries naming one key give one result";
+    EXPECT_EQ(Files("d"), "C:\\old\\d") << "File4 lies beyond the count";
+    EXPECT_EQ(Files("X"), "(absent)") << "a one-character entry is skipped";
+}
+
+TEST_F(JobControlRewriteTest, AnAbsentDataFileKeyIsWrittenEmpty)
+{
+    WriteJob("TotalDataFiles=1\r\n", "File1=Xmissing\r\n");
+    RewriteJobControlFile(kJob, "D:\\new");
+    const std::string text = ReadFileText(kJob);
+    EXPECT_NE(text.find("missing=\r\n"), std::string::npos) << text;
+}
+
+TEST_F(JobControlRewriteTest, AHugeCountEndsQuicklyWithThePlainLoopsResult)
+{
+    WriteJob("TotalDataFiles=2000000000\r\nCurrentDataFile=1\r\n",
+             "File1=Xdata1\r\nfile12=Xdata2\r\nFile07=Xdata3\r\n"
+             "data1=C:\\old\\data1\r\ndata2=C:\\old\\data2\r\ndata3=C:\\old\\data3\r\n");
+    const ULONGLONG start = GetTickCount64();
+    RewriteJobControlFile(kJob, "D:\\new");
+    EXPECT_LT(GetTickCount64() - start, 2000u);
+    EXPECT_EQ(Files("data1"), "D:\\new\\data1");
+    EXPECT_EQ(Files("data2"), "D:\\new\\data2") << "keys match in any letter case";
+    EXPECT_EQ(Files("data3"), "C:\\old\\data3") << "File07 is not the key File7";
+    EXPECT_EQ(Settings("CurrentDataFile"), "(absent)");
+}
+
+TEST_F(JobControlRewriteTest, AMissingFileOnlyLosesItsCurrentDataFile)
+{
+    RewriteJobControlFile(kDir + "\\absent.ini", "D:\\new");
+    EXPECT_FALSE(FileExists(kDir + "\\absent.ini")) << "deleting from a missing file creates none";
+}
