@@ -3,6 +3,7 @@
 #include "tests/driver/TestHookProtocol.h"
 
 #include <commctrl.h>
+#include <cstdio>
 #include <shlobj.h>
 
 namespace
@@ -332,6 +333,19 @@ bool CToolProcess::ChooseFolder(const std::string& folder)
     WaitUntil([&] { return !IsWindow(chooser); });
     Sync();
     return selected;
+}
+
+bool CToolProcess::BrowseTo(int browseButton, const std::string& folder)
+{
+    for (int attempt = 0; attempt < 4; ++attempt)
+    {
+        Click(browseButton);
+        if (ChooseFolder(folder))
+            return true;
+        std::fprintf(stderr, "the folder chooser did not select %s; opening it again\n",
+                     folder.c_str());
+    }
+    return false;
 }
 
 void CToolProcess::CancelFolderChooser()

@@ -56,8 +56,12 @@ public:
 
     // The shell's folder chooser now shown, or null.
     HWND FindFolderChooser() const;
-    // Selects `folder` in the open chooser and confirms it.
+    // Selects `folder` in the open chooser and confirms it; cancels it when the folder could
+    // not be selected.
     bool ChooseFolder(const std::string& folder);
+    // Clicks `browseButton` and chooses `folder` in the chooser it opens. Wine's chooser now and
+    // then fails to find a folder in its tree; it is then cancelled and opened again.
+    bool BrowseTo(int browseButton, const std::string& folder);
     void CancelFolderChooser();
 
     bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);

@@ -80,8 +80,7 @@ protected:
 
     void BrowseTo(const std::string& folder)
     {
-        m_tool.Click(IDC_BROWSE_QUEUE);
-        ASSERT_TRUE(m_tool.ChooseFolder(folder)) << folder;
+        ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_QUEUE, folder)) << folder;
     }
 
     Texts TakeTexts()
@@ -179,8 +178,7 @@ TEST_F(SetDirTest, AFolderOfAnotherQueueIsRefusedAtBrowseAndAtSetDir)
     StartServer();
     StartTool();
     const std::string before = ReadFileText(kServerProfile);
-    m_tool.Click(IDC_BROWSE_QUEUE);
-    ASSERT_TRUE(m_tool.ChooseFolder(kBetaDir));
+    ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_QUEUE, kBetaDir));
     const MessageBoxInfo box = m_tool.TakeMessageBox();
     EXPECT_EQ(box.text, "This directory is already in use by another queue.");
     EXPECT_EQ(box.iconKind, MB_ICONINFORMATION);

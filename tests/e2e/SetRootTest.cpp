@@ -41,8 +41,7 @@ protected:
 
     void BrowseTo(const std::string& folder)
     {
-        m_tool.Click(IDC_BROWSE_ROOT);
-        ASSERT_TRUE(m_tool.ChooseFolder(folder)) << folder;
+        ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_ROOT, folder)) << folder;
     }
 
     Texts TakeTexts()
@@ -119,8 +118,7 @@ TEST_F(SetRootTest, TheSameRootSpelledOtherwiseIsAChangeThatLosesNoFile)
         SetStoredRoot(stored);
         CToolProcess tool;
         ASSERT_TRUE(tool.Start(kToolExe));
-        tool.Click(IDC_BROWSE_ROOT);
-        ASSERT_TRUE(tool.ChooseFolder(kOldRoot));
+        ASSERT_TRUE(tool.BrowseTo(IDC_BROWSE_ROOT, kOldRoot));
         tool.Click(IDC_SET_ROOT);
         EXPECT_EQ(tool.TakeAllMessageBoxes().size(), 0u) << stored;
         EXPECT_EQ(StoredRoot(), kOldRoot) << stored;
@@ -197,8 +195,7 @@ TEST_F(SetRootTest, AFolderWhoseNameHoldsALineBreakIsRefusedAtBrowse)
     ASSERT_TRUE(MakeSymbolicLink(unixParent + "/newroot", std::string(kDataDir) + "\\two\nlines"));
     StartTool();
     const std::string before = ReadFileText(kSystemProfile);
-    m_tool.Click(IDC_BROWSE_ROOT);
-    ASSERT_TRUE(m_tool.ChooseFolder(std::string(kDataDir) + "\\two\nlines"));
+    ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_ROOT, std::string(kDataDir) + "\\two\nlines"));
     const MessageBoxInfo box = m_tool.TakeMessageBox();
     EXPECT_EQ(box.text.rfind("The name of this folder holds a line break", 0), 0u) << box.text;
     EXPECT_EQ(box.iconKind, MB_ICONINFORMATION);

@@ -6,6 +6,11 @@
 
 CMessageBoxCatcher* CMessageBoxCatcher::s_active = nullptr;
 
+namespace
+{
+const char kCaughtProperty[] = "KelTestCaught";
+}
+
 CMessageBoxCatcher::CMessageBoxCatcher()
 {
     s_active = this;
@@ -38,9 +43,11 @@ void ReadColours(HWND box, CaughtBox& caught)
 LRESULT CALLBACK CMessageBoxCatcher::CbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
     HWND window = reinterpret_cast<HWND>(wParam);
+    // A box is read once, when it is first activated; it may be activated again.
     if (code == HCBT_ACTIVATE && s_active != nullptr && IsDialogWindow(window) &&
-        GetDlgItem(window, 0xFFFF) != nullptr)
+        GetDlgItem(window, 0xFFFF) != nullptr && !GetPropA(window, kCaughtProperty))
     {
+        SetPropA(window, kCaughtProperty, reinterpret_cast<HANDLE>(1));
         CaughtBox caught;
         static_cast<MessageBoxInfo&>(caught) = ReadMessageBoxWindow(window);
         caught.iconKind = IconKindOf(window);
