@@ -33,13 +33,23 @@ DWORD_PTR CComboBox::GetItemData(int index) const
     return static_cast<DWORD_PTR>(Send(CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
 }
 
+// Read through the wide-character form: the platform's conversion of the narrow form copies
+// the text through a fixed buffer of 512 characters on some systems (Wine), which a long entry
+// would overflow.
 std::string CComboBox::GetLBText(int index) const
 {
-    const LRESULT length = Send(CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length = SendMessageW(m_window, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR)
         return std::string();
-    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT copied =
-        Send(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
-    return copied == CB_ERR ? std::string() : std::string(buffer.data());
+    std::vector<wchar_t> wide(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied = SendMessageW(m_window, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                        reinterpret_cast<LPARAM>(wide.data()));
+    if (copied == CB_ERR || copied == 0)
+        return std::string();
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), nullptr,
+                                         0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), &text[0], size, nullptr,
+                        nullptr);
+    return text;
 }
