@@ -3,14 +3,12 @@
 #include "app/AboutDlg.h"
 #include "app/DisplayModes.h"
 #include "config/ConfigLayout.h"
-#include "config/NumberedKeys.h"
 #include "config/PlacementRecord.h"
 #include "config/ProfileLocations.h"
+#include "config/QueueList.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "ui/MessageReport.h"
-
-#include <cstdio>
 
 namespace
 {
@@ -113,17 +111,11 @@ void CAdminDlg::FillDisplayModes(UINT currentShowCommand)
     }
 }
 
-// Queue1, Queue2, ... up to the first missing or empty name; the list sorts them itself.
+// The list sorts the names itself.
 void CAdminDlg::FillQueueList()
 {
-    for (int n = 1;; ++n)
-    {
-        const std::string key = FormatNumberedKey(layout::kQueueKeyFormat, n);
-        const std::string name = m_serverProfile.GetString(layout::kQueuesSection, key.c_str());
-        if (name.empty())
-            break;
+    for (const std::string& name : ReadQueueNames(m_serverProfile))
         m_queueCombo.AddString(name);
-    }
 }
 
 bool CAdminDlg::GetSelectedQueue(std::string& queueName) const

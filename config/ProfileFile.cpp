@@ -39,20 +39,36 @@ int CProfileFile::GetFlag(const char* section, const char* key, int defaultValue
     return GetInt(section, key, defaultValue) != 0 ? 1 : 0;
 }
 
-std::vector<std::string> CProfileFile::GetKeyNames(const char* section) const
+namespace
 {
-    // The platform writes the names as a list of strings ended by an empty one; a list that
-    // fills the buffer up to its last two characters may have been cut, so it is read again.
+// The platform writes a list of strings ended by an empty one; a list that fills the buffer up
+// to its last two characters may have been cut, so it is read again into a larger one.
+template <class Read> std::vector<std::string> ReadStringList(Read read)
+{
     for (DWORD size = kFirstKeyListSize;; size *= 2)
     {
         std::vector<char> buffer(size, '\0');
-        const DWORD length =
-            GetPrivateProfileStringA(section, nullptr, "", buffer.data(), size, m_path.c_str());
+        const DWORD length = read(buffer.data(), size);
         if (length + 2 >= size && size < (1u << 30))
             continue;
-        std::vector<std::string> names;
-        for (const char* name = buffer.data(); *name != '\0'; name += std::strlen(name) + 1)
-            names.emplace_back(name);
-        return names;
+        std::vector<std::string> strings;
+        for (const char* text = buffer.data(); *text != '\0'; text += std::strlen(text) + 1)
+            strings.emplace_back(text);
+        return strings;
     }
+}
+} // namespace
+
+std::vector<std::string> CProfileFile::GetKeyNames(const char* section) const
+{
+    return ReadStringList(
+        [&](char* buffer, DWORD size)
+        { return GetPrivateProfileStringA(section, nullptr, "", buffer, size, m_path.c_str()); });
+}
+
+std::vector<std::string> CProfileFile::GetSectionEntries(const char* section) const
+{
+    return ReadStringList(
+        [&](char* buffer, DWORD size)
+        { return GetPrivateProfileSectionA(section, buffer, size, m_path.c_str()); });
 }

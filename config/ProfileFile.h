@@ -33,6 +33,9 @@ public:
     int GetFlag(const char* section, const char* key, int defaultValue) const;
     // The names of every key in [section], in file order; empty when there is none.
     std::vector<std::string> GetKeyNames(const char* section) const;
+    // Every entry of [section] as "key=value", in file order, as the platform stores it; one
+    // call instead of one per key, for long lists.
+    std::vector<std::string> GetSectionEntries(const char* section) const;
 
 private:
     std::string m_path;
