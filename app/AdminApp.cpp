@@ -8,13 +8,6 @@ namespace
 {
 const COLORREF kDialogBackground = RGB(192, 192, 192);
 const COLORREF kDialogText = RGB(0, 0, 0);
-
-std::string ModuleFilePath()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
 } // namespace
 
 // The one application object, and right after it the admin message, so that the number is

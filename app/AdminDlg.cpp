@@ -13,20 +13,6 @@
 namespace
 {
 const DWORD kMainDialogHelpContext = 0x20000 + IDD_ADMIN_DIALOG;
-
-std::string WindowsDirectory()
-{
-    char path[MAX_PATH] = "";
-    GetWindowsDirectoryA(path, MAX_PATH);
-    return path;
-}
-
-std::string ModuleFilePath()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
 } // namespace
 
 CAdminDlg::CAdminDlg() : CDialog(IDD_ADMIN_DIALOG, nullptr) {}

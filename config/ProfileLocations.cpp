@@ -2,6 +2,22 @@
 
 #include "config/ConfigLayout.h"
 
+#include <windows.h>
+
+std::string WindowsDirectory()
+{
+    char path[MAX_PATH] = "";
+    GetWindowsDirectoryA(path, MAX_PATH);
+    return path;
+}
+
+std::string ModuleFilePath()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
 std::string WithTrailingBackslash(const std::string& dir)
 {
     if (!dir.empty() && dir.back() == '\\')

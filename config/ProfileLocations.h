@@ -4,6 +4,11 @@
 
 // Where the tool finds the server's profiles, from the Windows directory and its own file.
 
+// The Windows directory and the full path of the running program, as the platform gives them
+// into a 260-character buffer (empty when it gives nothing).
+std::string WindowsDirectory();
+std::string ModuleFilePath();
+
 // `dir` with a backslash appended when it does not end in one ("" gives "\").
 std::string WithTrailingBackslash(const std::string& dir);
 

@@ -14,19 +14,6 @@
 
 namespace
 {
-std::string WindowsDirectory()
-{
-    char path[MAX_PATH] = "";
-    GetWindowsDirectoryA(path, MAX_PATH);
-    return path;
-}
-
-std::string ModuleFilePath()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
 
 // The first argument of the command line, without quotes.
 std::string LogPathFromCommandLine(const char* commandLine)
