@@ -113,7 +113,7 @@ Timing Measure(int jobs)
         return timing;
     }
     const long long start = Now();
-    tool.Click(IDC_SET_DIR);
+    tool.ClickAndWait(IDC_SET_DIR, 600000);
     timing.command = SecondsSince(start);
     const bool clean = tool.FindMessageBox() == nullptr;
     tool.Kill();

@@ -32,10 +32,15 @@ size_t LastBackslash(const std::string& path)
     return last;
 }
 
+// Counts up to this many are visited as they stand; beyond it the entries are looked for first.
+const long kPlainLoopLimit = 1024;
+
 // Entries that do not exist are skipped, so the loop need go no further than the highest entry
-// present: a corrupt count of billions then costs nothing.
+// present: a corrupt count of billions then costs one more read instead of a hang.
 long LastEntryToVisit(const CProfileFile& job, long total)
 {
+    if (total <= kPlainLoopLimit)
+        return total;
     long highest = 0;
     for (const std::string& key : job.GetKeyNames(layout::kFilesSection))
         highest =

@@ -173,7 +173,7 @@ LRESULT CToolProcess::ComboItemData(int id, int index) const
     return SendMessageW(Control(id), CB_GETITEMDATA, index, 0);
 }
 
-void CToolProcess::SyncWindow(HWND window)
+void CToolProcess::SyncWindow(HWND window, DWORD timeoutMs)
 {
     const UINT_PTR sequence = ++m_markerSequence;
     if (!PostMessageA(window, m_markerMessage, sequence, 0))
@@ -184,12 +184,19 @@ void CToolProcess::SyncWindow(HWND window)
             if (!IsWindow(window) || WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0)
                 return true;
             return reinterpret_cast<UINT_PTR>(GetPropA(window, kMarkerProperty)) >= sequence;
-        });
+        },
+        timeoutMs);
 }
 
-void CToolProcess::Sync()
+void CToolProcess::Sync(DWORD timeoutMs)
 {
-    SyncWindow(m_dialog);
+    SyncWindow(m_dialog, timeoutMs);
+}
+
+void CToolProcess::ClickAndWait(int id, DWORD timeoutMs)
+{
+    PostMessageA(Control(id), BM_CLICK, 0, 0);
+    Sync(timeoutMs);
 }
 
 void CToolProcess::Click(int id)

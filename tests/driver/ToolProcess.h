@@ -39,8 +39,13 @@ public:
     void PostCommand(WPARAM command);
     void PostToDialog(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Waits until the tool's thread has handled everything posted to it so far.
-    void Sync();
+    // Waits until the tool's thread has handled everything posted to it so far; a long
+    // command may be given more than the usual ten seconds.
+    void Sync(DWORD timeoutMs = kDefaultWaitMs);
+    // Clicks and waits until the click has been handled, however long that takes.
+    void ClickAndWait(int id, DWORD timeoutMs);
+
+    static constexpr DWORD kDefaultWaitMs = 10000;
 
     // Top-level dialog windows of the tool other than the main dialog, newest first.
     std::vector<HWND> OtherDialogs() const;
@@ -70,7 +75,7 @@ public:
     void Kill();
 
 private:
-    void SyncWindow(HWND window);
+    void SyncWindow(HWND window, DWORD timeoutMs = kDefaultWaitMs);
     void InstallHooks();
     bool SelectInChooser(HWND chooser, const std::string& folder);
     std::string SelectedTreeItemText(HWND tree);
