@@ -106,6 +106,17 @@ FILE* OpenForWriting(const std::string& path)
     return stream;
 }
 
+// Ends a copy whose read or write failed: the error number is taken first, then both files
+// are closed (the destination keeps what was written so far) and the failure is reported.
+int AbandonCopy(FILE* in, FILE* out, UINT messageId, const std::string& path)
+{
+    const int error = errno;
+    std::fclose(in);
+    std::fclose(out);
+    Report(messageId, path, error);
+    return 0;
+}
+
 // Puts the destination's buffered bytes on disk and closes it; reports a failure as a write
 // error, since the file is then incomplete.
 int FinishDestination(FILE* destination, const std::string& path)
@@ -188,13 +199,7 @@ int CopyOneFile(const std::string& source, const std::string& destination, const
     for (;;)
     {
         if (std::ferror(in))
-        {
-            const int error = errno;
-            std::fclose(in);
-            std::fclose(out);
-            Report(IDS_READ_FAILED, from, error);
-            return 0;
-        }
+            return AbandonCopy(in, out, IDS_READ_FAILED, from);
         if (count == 0)
         {
             std::fclose(in);
@@ -202,13 +207,7 @@ int CopyOneFile(const std::string& source, const std::string& destination, const
         }
         std::fwrite(block, 1, count, out);
         if (std::ferror(out))
-        {
-            const int error = errno;
-            std::fclose(in);
-            std::fclose(out);
-            Report(IDS_WRITE_FAILED, to, error);
-            return 0;
-        }
+            return AbandonCopy(in, out, IDS_WRITE_FAILED, to);
         count = std::fread(block, 1, sizeof block, in);
     }
 }

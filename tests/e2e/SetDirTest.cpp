@@ -245,10 +245,7 @@ TEST_F(SetDirTest, AFailedCarryOverStoresNothingAndPostsNothing)
     const Texts texts = TakeTexts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].rfind("Read error on " + kAlphaDir + "\\unreadable:", 0), 0u) << texts[0];
-    EXPECT_EQ(ReadFileText(kServerProfile), before);
-    FlushBroadcasts();
-    EXPECT_EQ(m_listener.Received().size(), 0u);
-    EXPECT_EQ(m_server.AdminLines().size(), 0u);
+    ExpectNothingCarriedStoredOrPosted(before);
 }
 
 TEST_F(SetDirTest, WithoutQueuesSetDirDoesNothing)
