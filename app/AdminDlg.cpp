@@ -7,7 +7,10 @@
 #include "config/ProfileLocations.h"
 #include "config/QueueList.h"
 #include "framework/WinApp.h"
+#include "relocate/QueueDirectoryChange.h"
+#include "relocate/RootDirectoryChange.h"
 #include "res/resource.h"
+#include "ui/FolderChoice.h"
 #include "ui/MessageReport.h"
 
 namespace
@@ -122,6 +125,39 @@ void CAdminDlg::OnCloseupQueue()
         return;
     m_queueDir = m_serverProfile.GetString(queueName.c_str(), layout::kQueueDirKey);
     UpdateData(FALSE);
+}
+
+// "Browse" for the root directory: the chosen folder is shown and proposed, nothing is written.
+void CAdminDlg::OnBrowseRoot()
+{
+    std::string folder;
+    if (!ChooseFolderForProfile(m_rootDir, folder))
+        return;
+    m_rootDir = folder;
+    UpdateData(FALSE);
+}
+
+void CAdminDlg::OnSetRoot()
+{
+    ChangeRootDirectory(m_systemProfile, m_rootDir);
+}
+
+// "Browse" for the selected queue's directory: a folder that belongs to a queue already is
+// refused; any other is shown and proposed, and nothing is written.
+void CAdminDlg::OnBrowseQueueDir()
+{
+    std::string folder;
+    if (!ChooseFolderForProfile(m_queueDir, folder) || !AcceptAsQueueDirectory(folder))
+        return;
+    m_queueDir = folder;
+    UpdateData(FALSE);
+}
+
+void CAdminDlg::OnSetDir()
+{
+    std::string queueName;
+    if (GetSelectedQueue(queueName))
+        ChangeQueueDirectory(m_serverProfile, queueName, m_queueDir);
 }
 
 void CAdminDlg::OnAbout()

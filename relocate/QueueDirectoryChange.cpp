@@ -1,10 +1,9 @@
-#include "app/AdminDlg.h"
+#include "relocate/QueueDirectoryChange.h"
 
 #include "config/ConfigLayout.h"
 #include "notify/AdminMessage.h"
 #include "relocate/DirectoryMover.h"
 #include "relocate/DirectoryPrimitives.h"
-#include "relocate/FolderChoice.h"
 #include "relocate/JobControlRewrite.h"
 #include "res/resource.h"
 #include "ui/MessageReport.h"
@@ -54,37 +53,22 @@ bool AnyJobBusy(const std::vector<std::string>& jobFiles)
 }
 } // namespace
 
-// "Browse" for the selected queue's directory: a folder that belongs to a queue already is
-// refused; any other is shown and proposed, and nothing is written.
-void CAdminDlg::OnBrowseQueueDir()
+bool AcceptAsQueueDirectory(const std::string& directory)
 {
-    std::string folder;
-    if (!ChooseFolderForProfile(m_queueDir, folder))
-        return;
-    if (HoldsQueueProfile(folder))
-    {
-        ShowMessage(IDS_DIR_IN_USE, MB_ICONINFORMATION);
-        return;
-    }
-    m_queueDir = folder;
-    UpdateData(FALSE);
+    if (!HoldsQueueProfile(directory))
+        return true;
+    ShowMessage(IDS_DIR_IN_USE, MB_ICONINFORMATION);
+    return false;
 }
 
-// "Set Dir": checks that the directory changes, that the old one can be entered, that no job is
-// busy and that the new one belongs to no queue; carries the queue's files over, points its job
-// control files at the new directory, and only then stores it and tells the server. The current
-// directory is left where the command's work ended.
-void CAdminDlg::OnSetDir()
+bool ChangeQueueDirectory(const CProfileFile& serverProfile, const std::string& queueName,
+                          const std::string& newQueueDir)
 {
-    std::string queueName;
-    if (!GetSelectedQueue(queueName))
-        return;
-    const std::string storedDir =
-        m_serverProfile.GetString(queueName.c_str(), layout::kQueueDirKey);
-    if (m_queueDir == storedDir)
+    const std::string storedDir = serverProfile.GetString(queueName.c_str(), layout::kQueueDirKey);
+    if (newQueueDir == storedDir)
     {
         ShowMessage(IDS_DIR_UNCHANGED, MB_ICONINFORMATION);
-        return;
+        return false;
     }
 
     if (ChangeDirectory(storedDir) != 0)
@@ -93,29 +77,27 @@ void CAdminDlg::OnSetDir()
         std::string message;
         FormatResourceText(message, IDS_ENTER_QUEUE_DIR_FAILED, storedDir.c_str(), error.c_str());
         ShowMessage(message, MB_ICONEXCLAMATION);
-        return;
+        return false;
     }
     if (AnyJobBusy(JobControlFiles(storedDir)))
     {
         ShowMessage(IDS_QUEUE_BUSY, MB_ICONINFORMATION);
-        return;
+        return false;
     }
-    if (HoldsQueueProfile(m_queueDir))
-    {
-        ShowMessage(IDS_DIR_IN_USE, MB_ICONINFORMATION);
-        return;
-    }
+    if (!AcceptAsQueueDirectory(newQueueDir))
+        return false;
 
-    if (!MoveDirectoryContents(storedDir, m_queueDir))
-        return;
-    ChangeDirectory(m_queueDir);
-    for (const std::string& jobFile : JobControlFiles(m_queueDir))
-        RewriteJobControlFile(jobFile, m_queueDir);
+    if (!MoveDirectoryContents(storedDir, newQueueDir))
+        return false;
+    ChangeDirectory(newQueueDir);
+    for (const std::string& jobFile : JobControlFiles(newQueueDir))
+        RewriteJobControlFile(jobFile, newQueueDir);
 
     // Deleted and flushed first, so that exactly one queuedir key is left.
-    m_serverProfile.DeleteKey(queueName.c_str(), layout::kQueueDirKey);
-    m_serverProfile.DeleteKey(nullptr, nullptr);
-    m_serverProfile.WriteString(queueName.c_str(), layout::kQueueDirKey, m_queueDir.c_str());
-    m_serverProfile.DeleteKey(nullptr, nullptr);
+    serverProfile.DeleteKey(queueName.c_str(), layout::kQueueDirKey);
+    serverProfile.DeleteKey(nullptr, nullptr);
+    serverProfile.WriteString(queueName.c_str(), layout::kQueueDirKey, newQueueDir.c_str());
+    serverProfile.DeleteKey(nullptr, nullptr);
     PostAdminMessage(0, kAdminQueueDirChanged);
+    return true;
 }

@@ -1,4 +1,4 @@
-#include "relocate/FolderChoice.h"
+#include "ui/FolderChoice.h"
 
 #include "res/resource.h"
 #include "ui/FolderBrowser.h"

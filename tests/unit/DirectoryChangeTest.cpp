@@ -1,0 +1,112 @@
+// The two relocation operations called directly, as the dialog's handlers call them: what each
+// refusal shows, and that only a stored change is broadcast.
+#include "config/ProfileFile.h"
+#include "notify/AdminMessage.h"
+#include "relocate/QueueDirectoryChange.h"
+#include "relocate/RootDirectoryChange.h"
+#include "tests/driver/BroadcastListener.h"
+#include "tests/driver/TestFiles.h"
+#include "tests/unit/MessageBoxCatcher.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+const std::string kRoot = "C:\\kel-unit\\change";
+const std::string kProfile = kRoot + "\\kel.ini";
+const std::string kOldDir = kRoot + "\\old";
+const std::string kNewDir = kRoot + "\\new";
+const std::string kOldRoot = kRoot + "\\root";
+using Texts = std::vector<std::string>;
+
+class DirectoryChangeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        RegisterAdminMessage();
+        SetCurrentDirectoryA("C:\\");
+        DeleteTree(kRoot);
+        ASSERT_TRUE(MakeDirectories(kOldDir));
+        ASSERT_TRUE(MakeDirectories(kOldRoot + "\\logfiles"));
+        ASSERT_TRUE(MakeDirectories(kNewDir));
+        ASSERT_TRUE(WriteFileText(kOldDir + "\\queue.ini", "[Queue]\r\n"));
+        ASSERT_TRUE(WriteFileText(kOldDir + "\\cf1.ini", "[Settings]\r\nXfer=0\r\n"));
+        ASSERT_TRUE(WriteFileText(kOldRoot + "\\logfiles\\day1.log", "log\r\n"));
+        ASSERT_TRUE(WriteFileText(kProfile, "[Settings]\r\nQueueDir=" + kOldRoot +
+                                                "\r\n[Alpha]\r\nqueuedir=" + kOldDir + "\r\n"));
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA("C:\\");
+        DeleteTree(kRoot);
+    }
+
+    Texts Shown() const
+    {
+        Texts texts;
+        for (const CaughtBox& box : m_boxes.Boxes())
+            texts.push_back(box.text);
+        return texts;
+    }
+    size_t Broadcasts()
+    {
+        m_listener.Flush();
+        return m_listener.Received().size();
+    }
+
+    CProfileFile m_profile{kProfile};
+    CMessageBoxCatcher m_boxes;
+    CBroadcastListener m_listener;
+};
+} // namespace
+
+TEST_F(DirectoryChangeTest, ARefusedQueueChangeStoresNothingAndBroadcastsNothing)
+{
+    const struct
+    {
+        const char* what;
+        std::string target;
+        std::string prepare; // a file written into the target first
+        std::string expected;
+    } cases[] = {
+        {"unchanged", kOldDir, "", "This directory setting has not changed!"},
+        {"another queue's directory", kNewDir, "queue.ini",
+         "This directory is already in use by another queue."},
+        {"a busy job", kNewDir, "",
+         "This queue is busy now!\nPlease try again in a moment.\n"
+         "You might consider using KEL to disable the queue "
+         "temporarily."},
+    };
+    for (const auto& c : cases)
+    {
+        m_boxes.Clear();
+        if (!c.prepare.empty())
+            ASSERT_TRUE(WriteFileText(c.target + "\\" + c.prepare, ""));
+        if (std::string(c.what) == "a busy job")
+            ASSERT_TRUE(WriteFileText(kOldDir + "\\cf2.ini", "[Settings]\r\nPrint=1\r\n"));
+        const std::string before = ReadFileText(kProfile);
+        EXPECT_FALSE(ChangeQueueDirectory(m_profile, "Alpha", c.target)) << c.what;
+        EXPECT_EQ(Shown(), Texts{c.expected}) << c.what;
+        EXPECT_EQ(ReadFileText(kProfile), before) << c.what;
+        DeleteFileA((c.target + "\\" + c.prepare).c_str());
+    }
+    EXPECT_EQ(Broadcasts(), 0u);
+}
+
+TEST_F(DirectoryChangeTest, OnlyAStoredChangeReportsSuccessAndIsBroadcast)
+{
+    EXPECT_TRUE(ChangeQueueDirectory(m_profile, "Alpha", kNewDir));
+    EXPECT_EQ(m_profile.GetString("Alpha", "queuedir"), kNewDir);
+    EXPECT_TRUE(ChangeRootDirectory(m_profile, kNewDir));
+    EXPECT_EQ(m_profile.GetString("Settings", "QueueDir"), kNewDir);
+    EXPECT_EQ(ReadFileText(kNewDir + "\\logfiles\\day1.log"), "log\r\n");
+    EXPECT_EQ(Shown(), Texts{});
+    EXPECT_EQ(Broadcasts(), 2u);
+
+    EXPECT_FALSE(ChangeRootDirectory(m_profile, kNewDir));
+    EXPECT_EQ(Shown(), Texts{"This directory setting has not changed!"});
+    EXPECT_EQ(Broadcasts(), 2u);
+}
