@@ -2,6 +2,7 @@
 
 #include "config/ConfigLayout.h"
 #include "config/PlacementRecord.h"
+#include "config/ProfileStore.h"
 #include "notify/AdminMessage.h"
 #include "res/resource.h"
 #include "ui/MessageReport.h"
@@ -19,8 +20,8 @@ std::string FormatPlacementRecord(const PlacementRecord& p)
 } // namespace
 
 // "Set Display": replaces the show command inside the server's window placement record, read
-// afresh, and tells the server. The tool never creates a record: without a complete one it
-// refuses.
+// afresh, and tells the server once the new record is stored. The tool never creates a record:
+// without a complete one it refuses.
 void CAdminDlg::OnSetDisplay()
 {
     const int index = m_displayCombo.GetCurSel();
@@ -38,7 +39,13 @@ void CAdminDlg::OnSetDisplay()
     }
 
     placement.showCommand = showCommand;
-    m_serverProfile.WriteString(layout::kWindowPosSection, layout::kWindowPosKey,
-                                FormatPlacementRecord(placement).c_str());
+    const StoreResult result =
+        ReplaceString(m_serverProfile, layout::kWindowPosSection, layout::kWindowPosKey,
+                      FormatPlacementRecord(placement), stored);
+    if (!result.stored)
+    {
+        ReportStoreFailure(m_serverProfile.GetPath(), result.error);
+        return;
+    }
     PostAdminMessage(showCommand, kAdminDisplayModeChanged);
 }

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdio>
 
 std::string FormatNumberedKey(const char* format, long number)
@@ -27,11 +27,20 @@ long NumberOfNumberedKey(const char* format, const std::string& key, size_t maxD
                        static_cast<int>(prefixLength), pattern.c_str(),
                        static_cast<int>(prefixLength)) != CSTR_EQUAL)
         return 0;
+    // Parsed by hand, so that no number, however long, can throw or wrap: a key whose number
+    // does not fit the int that "%d" formats stands for no number at all.
     const std::string digits = key.substr(prefixLength);
-    const bool allDigits =
-        std::all_of(digits.begin(), digits.end(),
-                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
-    if (!allDigits || digits[0] == '0')
+    if (digits[0] == '0')
         return 0;
-    return std::stol(digits);
+    long number = 0;
+    for (char c : digits)
+    {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return 0;
+        const int digit = c - '0';
+        if (number > (INT_MAX - digit) / 10)
+            return 0;
+        number = number * 10 + digit;
+    }
+    return number;
 }

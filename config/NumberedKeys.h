@@ -9,5 +9,5 @@ std::string FormatNumberedKey(const char* format, long number);
 
 // The number that `key` stands for under `format`, as FormatNumberedKey would have formed it
 // (the text before "%d" in any letter case, then decimal digits without a leading zero, at most
-// `maxDigits` of them); 0 for any other key.
+// `maxDigits` of them, fitting an int); 0 for any other key.
 long NumberOfNumberedKey(const char* format, const std::string& key, size_t maxDigits);

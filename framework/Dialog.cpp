@@ -7,13 +7,32 @@
 
 CDialog::CDialog(UINT templateId, HWND parent) : m_templateId(templateId), m_parent(parent) {}
 
-INT_PTR CDialog::DoModal()
+namespace
+{
+HINSTANCE ResourceInstance()
 {
     HINSTANCE instance = CWinApp::Get() != nullptr ? CWinApp::Get()->GetInstance() : nullptr;
-    if (instance == nullptr)
-        instance = GetModuleHandleA(nullptr);
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(m_templateId), m_parent, DialogProc,
+    return instance != nullptr ? instance : GetModuleHandleA(nullptr);
+}
+} // namespace
+
+INT_PTR CDialog::DoModal()
+{
+    return DialogBoxParamA(ResourceInstance(), MAKEINTRESOURCEA(m_templateId), m_parent, DialogProc,
                            reinterpret_cast<LPARAM>(this));
+}
+
+bool CDialog::Create()
+{
+    return CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(m_templateId), m_parent,
+                              DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void CDialog::DestroyWindow()
+{
+    if (m_hWnd != nullptr)
+        ::DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
 }
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate)

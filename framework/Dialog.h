@@ -44,6 +44,12 @@ public:
     // dialog could not be created.
     INT_PTR DoModal();
 
+    // Creates the dialog without running it (modeless); false when it could not be created.
+    // Its messages reach it through whatever message loop the thread runs.
+    bool Create();
+    // Destroys a dialog made by Create.
+    void DestroyWindow();
+
     // FALSE: members to controls; TRUE: controls to members.
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
 

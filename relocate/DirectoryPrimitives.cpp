@@ -1,7 +1,7 @@
 #include "relocate/DirectoryPrimitives.h"
 
-#include "relocate/PlatformErrors.h"
 #include "res/resource.h"
+#include "ui/ErrorTexts.h"
 #include "ui/MessageReport.h"
 
 #include <windows.h>
@@ -116,19 +116,24 @@ int MakeDirectory(const std::string& path)
     return 0;
 }
 
-void FindNames(const std::string& pattern, std::vector<std::string>& names)
+void FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries)
 {
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE)
         return;
     do
-        names.emplace_back(entry.cFileName);
+        entries.push_back(
+            {entry.cFileName, entry.dwFileAttributes,
+             (static_cast<ULONGLONG>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow});
     while (FindNextFileA(search, &entry));
     FindClose(search);
 }
 
-std::string ErrorText(int errorNumber)
+void FindNames(const std::string& pattern, std::vector<std::string>& names)
 {
-    return std::strerror(errorNumber);
+    std::vector<FoundEntry> entries;
+    FindEntries(pattern, entries);
+    for (FoundEntry& entry : entries)
+        names.push_back(std::move(entry.name));
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "ui/ErrorTexts.h"
+
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -28,8 +32,17 @@ int CheckAccess(const std::string& path, int mode);
 int MakeDirectory(const std::string& path);
 
 // Appends the names of the current directory's entries that match `pattern`, in the order the
-// platform lists them, "." and ".." and subdirectories included.
+// platform lists them, "." and ".." and subdirectories included. A pattern with a directory
+// part lists that directory instead.
 void FindNames(const std::string& pattern, std::vector<std::string>& names);
 
-// The run-time library's standard text for an error number.
-std::string ErrorText(int errorNumber);
+// One entry found by FindEntries.
+struct FoundEntry
+{
+    std::string name;
+    DWORD attributes;
+    ULONGLONG size;
+};
+
+// As FindNames, with each entry's attributes and size.
+void FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries);

@@ -57,14 +57,14 @@ std::string InNewDirectory(const std::string& oldPath, const std::string& newQue
 }
 } // namespace
 
-void RewriteJobControlFile(std::string jobFile, std::string newQueueDir)
+StoreResult RewriteJobControlFile(std::string jobFile, std::string newQueueDir)
 {
-    CProfileFile job(std::move(jobFile));
+    const CProfileFile job(std::move(jobFile));
+    CCheckedChanges changes(job);
     const auto total =
         static_cast<int>(job.GetInt(layout::kSettingsSection, layout::kTotalDataFilesKey, 0));
-    job.DeleteKey(layout::kSettingsSection, layout::kCurrentDataFileKey);
-    if (total <= 0)
-        return;
+    if (!changes.Remove(layout::kSettingsSection, layout::kCurrentDataFileKey) || total <= 0)
+        return changes.Finish();
 
     const long last = LastEntryToVisit(job, total);
     for (long i = 1; i <= last; ++i)
@@ -75,7 +75,9 @@ void RewriteJobControlFile(std::string jobFile, std::string newQueueDir)
             continue;
         const std::string dataKey = entry.substr(1);
         const std::string oldPath = job.GetString(layout::kFilesSection, dataKey.c_str());
-        job.WriteString(layout::kFilesSection, dataKey.c_str(),
-                        InNewDirectory(oldPath, newQueueDir).c_str());
+        if (!changes.Write(layout::kFilesSection, dataKey.c_str(),
+                           InNewDirectory(oldPath, newQueueDir)))
+            break;
     }
+    return changes.Finish();
 }

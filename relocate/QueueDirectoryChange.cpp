@@ -1,10 +1,13 @@
 #include "relocate/QueueDirectoryChange.h"
 
 #include "config/ConfigLayout.h"
+#include "config/ProfileStore.h"
 #include "notify/AdminMessage.h"
+#include "relocate/DirectoryChecks.h"
 #include "relocate/DirectoryMover.h"
 #include "relocate/DirectoryPrimitives.h"
 #include "relocate/JobControlRewrite.h"
+#include "relocate/RelocationRun.h"
 #include "res/resource.h"
 #include "ui/MessageReport.h"
 
@@ -34,13 +37,14 @@ std::vector<std::string> JobControlFiles(const std::string& directory)
     return paths;
 }
 
-// True when any job is in transfer or printing. Every file is examined; Print is read only
-// for a job that is not in transfer.
-bool AnyJobBusy(const std::vector<std::string>& jobFiles)
+// True when any job is in transfer or printing. Every file is examined, unless the user
+// cancels; Print is read only for a job that is not in transfer.
+bool AnyJobBusy(const std::vector<std::string>& jobFiles, CProgressWindow& progress)
 {
     int inTransfer = 0;
     int printing = 0;
     CProfileFile job;
+    ULONGLONG checked = 0;
     for (const std::string& path : jobFiles)
     {
         job.SetPath(path);
@@ -48,9 +52,81 @@ bool AnyJobBusy(const std::vector<std::string>& jobFiles)
             ++inTransfer;
         else if (job.GetFlag(layout::kSettingsSection, layout::kPrintKey, 0) == 1)
             ++printing;
+        progress.SetDone(++checked, 0);
+        progress.Pump();
+        if (progress.IsCancelled())
+            return false;
     }
     return inTransfer > 0 || printing > 0;
 }
+
+bool EnterQueueDirectory(const std::string& storedDir)
+{
+    if (ChangeDirectory(storedDir) == 0)
+        return true;
+    const std::string error = ErrorText(errno);
+    std::string message;
+    FormatResourceText(message, IDS_ENTER_QUEUE_DIR_FAILED, storedDir.c_str(), error.c_str());
+    ShowMessage(message, MB_ICONEXCLAMATION);
+    return false;
+}
+
+// Points every job control file of the new directory at it; false after the first that fails
+// (message 18) or once the user cancels. The files are found by a search of the new directory
+// itself; a folder whose name matches is no job control file.
+bool RewriteJobControlFiles(const std::string& newQueueDir, CProgressWindow& progress)
+{
+    std::vector<FoundEntry> entries;
+    FindEntries(JoinPath(newQueueDir, layout::kJobControlPattern), entries);
+    progress.BeginStep(LoadResourceText(IDS_STEP_UPDATING_JOBS), entries.size(), 0);
+    ULONGLONG updated = 0;
+    for (const FoundEntry& entry : entries)
+    {
+        const std::string jobFile = JoinPath(newQueueDir, entry.name);
+        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        {
+            const StoreResult rewritten = RewriteJobControlFile(jobFile, newQueueDir);
+            if (!rewritten.stored)
+            {
+                ReportStoreFailure(jobFile, rewritten.error);
+                return false;
+            }
+        }
+        progress.SetDone(++updated, 0);
+        progress.Pump();
+        if (progress.IsCancelled())
+            return false;
+    }
+    return true;
+}
+
+// Replaces the queue's stored directory: deleted and flushed first, so that exactly one
+// queuedir key is left, then written and flushed. When the store fails after the delete went
+// through, the old directory is written back, so that the queue never loses its directory.
+bool StoreQueueDirectory(const CProfileFile& serverProfile, const std::string& queueName,
+                         const std::string& oldQueueDir, const std::string& newQueueDir)
+{
+    const char* section = queueName.c_str();
+    CCheckedChanges changes(serverProfile);
+    const bool removed = changes.Remove(section, layout::kQueueDirKey);
+    if (removed)
+    {
+        serverProfile.DeleteKey(nullptr, nullptr);
+        changes.Write(section, layout::kQueueDirKey, newQueueDir);
+        serverProfile.DeleteKey(nullptr, nullptr);
+    }
+    const StoreResult result = changes.Finish();
+    if (result.stored)
+        return true;
+    if (removed && !oldQueueDir.empty())
+    {
+        serverProfile.WriteString(section, layout::kQueueDirKey, oldQueueDir.c_str());
+        serverProfile.DeleteKey(nullptr, nullptr);
+    }
+    ReportStoreFailure(serverProfile.GetPath(), result.error);
+    return false;
+}
+
 } // namespace
 
 bool AcceptAsQueueDirectory(const std::string& directory)
@@ -65,39 +141,31 @@ bool ChangeQueueDirectory(const CProfileFile& serverProfile, const std::string& 
                           const std::string& newQueueDir)
 {
     const std::string storedDir = serverProfile.GetString(queueName.c_str(), layout::kQueueDirKey);
-    if (newQueueDir == storedDir)
-    {
-        ShowMessage(IDS_DIR_UNCHANGED, MB_ICONINFORMATION);
+    if (!IsDirectoryChange(storedDir, newQueueDir))
         return false;
-    }
 
-    if (ChangeDirectory(storedDir) != 0)
-    {
-        const std::string error = ErrorText(errno);
-        std::string message;
-        FormatResourceText(message, IDS_ENTER_QUEUE_DIR_FAILED, storedDir.c_str(), error.c_str());
-        ShowMessage(message, MB_ICONEXCLAMATION);
-        return false;
-    }
-    if (AnyJobBusy(JobControlFiles(storedDir)))
+    CRelocationRun run;
+    if (!EnterQueueDirectory(storedDir))
+        return run.Fail();
+    const std::vector<std::string> jobFiles = JobControlFiles(storedDir);
+    std::string step;
+    FormatResourceText(step, IDS_STEP_CHECKING_JOBS, queueName.c_str());
+    run.Progress().BeginStep(step, jobFiles.size(), 0);
+    const bool busy = AnyJobBusy(jobFiles, run.Progress());
+    if (run.Cancelled())
+        return run.Fail();
+    if (busy)
     {
         ShowMessage(IDS_QUEUE_BUSY, MB_ICONINFORMATION);
-        return false;
+        return run.Fail();
     }
     if (!AcceptAsQueueDirectory(newQueueDir))
-        return false;
+        return run.Fail();
 
-    if (!MoveDirectoryContents(storedDir, newQueueDir))
-        return false;
-    ChangeDirectory(newQueueDir);
-    for (const std::string& jobFile : JobControlFiles(newQueueDir))
-        RewriteJobControlFile(jobFile, newQueueDir);
-
-    // Deleted and flushed first, so that exactly one queuedir key is left.
-    serverProfile.DeleteKey(queueName.c_str(), layout::kQueueDirKey);
-    serverProfile.DeleteKey(nullptr, nullptr);
-    serverProfile.WriteString(queueName.c_str(), layout::kQueueDirKey, newQueueDir.c_str());
-    serverProfile.DeleteKey(nullptr, nullptr);
+    if (!MoveDirectoryContents(storedDir, newQueueDir, &run.Created(), &run.Progress()) ||
+        !RewriteJobControlFiles(newQueueDir, run.Progress()) || run.Cancelled() ||
+        !StoreQueueDirectory(serverProfile, queueName, storedDir, newQueueDir))
+        return run.Fail();
     PostAdminMessage(0, kAdminQueueDirChanged);
-    return true;
+    return run.Succeed();
 }

@@ -3,6 +3,7 @@
 // Dialog templates
 #define IDD_ABOUTBOX 100
 #define IDD_ADMIN_DIALOG 102
+#define IDD_PROGRESS 103
 
 // Icons
 #define IDR_MAINFRAME 2
@@ -23,6 +24,12 @@
 #define IDC_STATIC (-1)
 #endif
 
+// Progress window controls
+#define IDC_PROGRESS_STEP 1100
+#define IDC_PROGRESS_FILES 1101
+#define IDC_PROGRESS_BYTES 1102
+#define IDC_PROGRESS_BAR 1103
+
 // Commands
 #define ID_CONTEXT_HELP 32651
 
@@ -42,6 +49,22 @@
 #define IDS_ENTER_QUEUE_DIR_FAILED 15
 #define IDS_CREATE_LOG_DIR_FAILED 16
 #define IDS_FOLDER_NAME_NOT_STORABLE 17
+#define IDS_STORE_FAILED 18
+#define IDS_FOLDER_NOT_USABLE 19
+#define IDS_CHOOSE_DIRECTORY_FIRST 20
+#define IDS_NOT_ENOUGH_SPACE 21
+#define IDS_MOVE_CANCELLED 22
+
+// Progress window texts
+#define IDS_STEP_CHECKING_JOBS 80
+#define IDS_STEP_COPYING 81
+#define IDS_STEP_UPDATING_JOBS 82
+#define IDS_PROGRESS_FILES 83
+#define IDS_PROGRESS_BYTES 84
+
+// Parts of message texts
+#define IDS_CHANGED_MEANWHILE 96
+#define IDS_LINK_NOT_FOLLOWED 97
 
 // Display-mode names
 #define IDS_MODE_NORMAL 64

@@ -8,6 +8,16 @@ namespace
 {
 // Only file-system folders can be confirmed.
 const UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS;
+
+std::string NarrowText(const std::wstring& wide)
+{
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &narrow[0], size,
+                        nullptr, nullptr);
+    return narrow;
+}
 } // namespace
 
 int CALLBACK CFolderBrowser::OnBrowseEvent(HWND dialog, UINT event, LPARAM, LPARAM initialFolder)
@@ -35,11 +45,14 @@ int CFolderBrowser::Browse()
     info.lpfn = OnBrowseEvent;
     info.lParam = initialFolder.empty() ? 0 : reinterpret_cast<LPARAM>(initialFolder.c_str());
     m_folder.clear();
+    m_wideFolder.clear();
 
     if (LPITEMIDLIST item = SHBrowseForFolderA(&info))
     {
-        SHGetPathFromIDListA(item, displayName);
-        m_folder = displayName;
+        wchar_t path[MAX_PATH] = L"";
+        if (SHGetPathFromIDListW(item, path))
+            m_wideFolder = path;
+        m_folder = NarrowText(m_wideFolder);
         allocator->Free(item);
     }
     allocator->Release();

@@ -19,11 +19,14 @@ public:
     // user cancelled or the shell's allocator could not be had.
     int Browse();
 
-    // The chosen folder's full path, after Browse returned 1.
+    // The chosen folder's full path, after Browse returned 1: in the host code page, and as the
+    // shell gives it, in wide characters (the host code page may lack some of its characters).
     std::string GetFolder() const { return m_folder; }
+    std::wstring GetWideFolder() const { return m_wideFolder; }
 
 private:
     static int CALLBACK OnBrowseEvent(HWND dialog, UINT event, LPARAM value, LPARAM initialFolder);
 
     std::string m_folder;
+    std::wstring m_wideFolder;
 };

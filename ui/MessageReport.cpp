@@ -1,6 +1,8 @@
 #include "ui/MessageReport.h"
 
 #include "framework/WinApp.h"
+#include "res/resource.h"
+#include "ui/ErrorTexts.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -55,6 +57,20 @@ int ShowMessage(UINT messageId, UINT iconKind)
 int ShowMessage(const std::string& text, UINT iconKind)
 {
     return ShowBox(text.c_str(), iconKind);
+}
+
+void ReportPathFailure(UINT messageId, const std::string& path, const std::string& errorText)
+{
+    std::string message;
+    FormatResourceText(message, messageId, path.c_str(), errorText.c_str());
+    ShowMessage(message, MB_ICONEXCLAMATION);
+}
+
+void ReportStoreFailure(const std::string& path, DWORD platformError)
+{
+    const std::string reason = platformError != 0 ? PlatformErrorText(platformError)
+                                                  : LoadResourceText(IDS_CHANGED_MEANWHILE);
+    ReportPathFailure(IDS_STORE_FAILED, path, reason);
 }
 
 int FormatResourceText(std::string& output, UINT messageId, ...)

@@ -15,6 +15,14 @@ int ShowMessage(UINT messageId, UINT iconKind);
 // Shows a ready text.
 int ShowMessage(const std::string& text, UINT iconKind);
 
+// Formats message `messageId`, whose arguments are a path and an error text, and shows it with
+// the exclamation icon.
+void ReportPathFailure(UINT messageId, const std::string& path, const std::string& errorText);
+
+// Message 18: a setting could not be stored in the profile `path`. The reason is the text of
+// `platformError`, or, when it is 0, that another program changed the file at the same time.
+void ReportStoreFailure(const std::string& path, DWORD platformError);
+
 // Formats message text `messageId` printf-style with the arguments that follow into `output`;
 // returns the number of characters produced. Texts longer than 2047 characters are cut there.
 int FormatResourceText(std::string& output, UINT messageId, ...);

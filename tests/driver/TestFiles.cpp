@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace
 {
@@ -154,4 +155,66 @@ std::map<std::string, std::string> SnapshotFiles(const std::string& directory)
     } while (FindNextFileA(search, &entry));
     FindClose(search);
     return files;
+}
+
+std::string ShellQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+int RunHostScript(const std::string& script)
+{
+    static int s_runs = 0;
+    const std::string marker =
+        "/tmp/kel-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++s_runs);
+    const std::string markerWindows = "Z:" + marker;
+    std::string windowsMarker = markerWindows;
+    for (char& c : windowsMarker)
+        if (c == '/')
+            c = '\\';
+    DeleteFileA(windowsMarker.c_str());
+    // The script must hold no double quotes: the whole of it is one argument of the shell.
+    RunHostCommand("Z:\\bin\\sh", "/bin/sh -c \"(" + script + ") >/dev/null 2>&1; echo $? >" +
+                                      marker + ".tmp && mv " + marker + ".tmp " + marker + "\"");
+    if (!WaitForFile(windowsMarker, true))
+        return -1;
+    const std::string status = ReadFileText(windowsMarker);
+    DeleteFileA(windowsMarker.c_str());
+    return status.empty() ? -1 : std::atoi(status.c_str());
+}
+
+CImmutableFile::CImmutableFile(const std::string& windowsPath) : m_unixPath(UnixPathOf(windowsPath))
+{
+    m_made = !m_unixPath.empty() && RunHostScript("chattr +i " + ShellQuoted(m_unixPath)) == 0;
+}
+
+CImmutableFile::~CImmutableFile()
+{
+    Undo();
+}
+
+void CImmutableFile::Undo()
+{
+    if (m_made)
+        RunHostScript("chattr -i " + ShellQuoted(m_unixPath));
+    m_made = false;
+}
+
+CSmallDisk::CSmallDisk(const std::string& windowsFolder, unsigned kilobytes)
+{
+    if (!MakeDirectories(windowsFolder))
+        return;
+    m_unixPath = UnixPathOf(windowsFolder);
+    m_mounted =
+        !m_unixPath.empty() && RunHostScript("mount -t tmpfs -o size=" + std::to_string(kilobytes) +
+                                             "k kel-test " + ShellQuoted(m_unixPath)) == 0;
+}
+
+CSmallDisk::~CSmallDisk()
+{
+    if (m_mounted)
+        RunHostScript("umount -l " + ShellQuoted(m_unixPath));
 }

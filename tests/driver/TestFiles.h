@@ -21,3 +21,43 @@ std::string UnixPathOf(const std::string& windowsPath);
 bool MakeSymbolicLink(const std::string& unixTarget, const std::string& linkPath);
 // Every file directly in `directory` with its contents, keyed by name.
 std::map<std::string, std::string> SnapshotFiles(const std::string& directory);
+
+// Runs `script` in the Linux host's shell and waits for it, through a marker file that it
+// writes last; returns its exit status, or -1 when it could not be run or did not end in time.
+int RunHostScript(const std::string& script);
+// `text` quoted for the host's shell.
+std::string ShellQuoted(const std::string& text);
+
+// A file made immutable from the Linux side (chattr +i), so that every write to it fails, for as
+// long as the object lives. Made() is false where the host refuses it (not root, or a file
+// system without the attribute).
+class CImmutableFile
+{
+public:
+    explicit CImmutableFile(const std::string& windowsPath);
+    ~CImmutableFile();
+    CImmutableFile(const CImmutableFile&) = delete;
+    CImmutableFile& operator=(const CImmutableFile&) = delete;
+    bool Made() const { return m_made; }
+    void Undo();
+
+private:
+    std::string m_unixPath;
+    bool m_made = false;
+};
+
+// A real, small disk: a tmpfs of `kilobytes` mounted on a new folder under drive C, for as long
+// as the object lives. Mounted() is false where the host refuses mounting.
+class CSmallDisk
+{
+public:
+    CSmallDisk(const std::string& windowsFolder, unsigned kilobytes);
+    ~CSmallDisk();
+    CSmallDisk(const CSmallDisk&) = delete;
+    CSmallDisk& operator=(const CSmallDisk&) = delete;
+    bool Mounted() const { return m_mounted; }
+
+private:
+    std::string m_unixPath;
+    bool m_mounted = false;
+};

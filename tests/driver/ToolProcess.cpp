@@ -30,12 +30,12 @@ HWND FindDescendantOfClass(HWND parent, const char* className)
     return nullptr;
 }
 
-std::string LastComponent(std::string path)
+std::wstring LastComponent(std::wstring path)
 {
-    while (path.size() > 3 && path.back() == '\\')
+    while (path.size() > 3 && path.back() == L'\\')
         path.pop_back();
-    const size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 std::string ModuleDirectoryOfThisProgram()
@@ -231,10 +231,22 @@ void CToolProcess::PostToDialog(UINT message, WPARAM wParam, LPARAM lParam)
     Sync();
 }
 
+// A message box has the tool's caption and its text in the static control 0xFFFF; the
+// progress window has the same caption but no such control.
 HWND CToolProcess::FindMessageBox() const
 {
     for (HWND window : TopLevelDialogs())
-        if (window != m_dialog && WindowTextOf(window) == kPromptCaption)
+        if (window != m_dialog && WindowTextOf(window) == kPromptCaption &&
+            GetDlgItem(window, 0xFFFF) != nullptr)
+            return window;
+    return nullptr;
+}
+
+HWND CToolProcess::FindProgressWindow() const
+{
+    for (HWND window : TopLevelDialogs())
+        if (window != m_dialog && IsWindowVisible(window) &&
+            FindDescendantOfClass(window, PROGRESS_CLASSA) != nullptr)
             return window;
     return nullptr;
 }
@@ -292,15 +304,15 @@ bool CToolProcess::ReadRemote(const void* address, void* data, size_t size) cons
     return ReadProcessMemory(m_process.hProcess, address, data, size, nullptr) != FALSE;
 }
 
-std::string CToolProcess::SelectedTreeItemText(HWND tree)
+std::wstring CToolProcess::SelectedTreeItemText(HWND tree)
 {
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
     if (item == nullptr)
-        return std::string();
+        return std::wstring();
     struct RemoteItem
     {
-        TVITEMA item;
-        char text[MAX_PATH];
+        TVITEMW item;
+        wchar_t text[MAX_PATH];
     } local = {};
     auto* remote = static_cast<RemoteItem*>(WriteRemote(&local, sizeof local));
     local.item.mask = TVIF_TEXT | TVIF_HANDLE;
@@ -308,28 +320,28 @@ std::string CToolProcess::SelectedTreeItemText(HWND tree)
     local.item.pszText = remote->text;
     local.item.cchTextMax = MAX_PATH;
     WriteProcessMemory(m_process.hProcess, remote, &local, sizeof local, nullptr);
-    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote));
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
     ReadRemote(remote, &local, sizeof local);
-    local.text[MAX_PATH - 1] = '\0';
+    local.text[MAX_PATH - 1] = L'\0';
     return local.text;
 }
 
-bool CToolProcess::SelectInChooser(HWND chooser, const std::string& folder)
+bool CToolProcess::SelectInChooser(HWND chooser, const std::wstring& folder)
 {
     HWND tree = FindDescendantOfClass(chooser, WC_TREEVIEWA);
-    const std::string expected = LastComponent(folder);
+    const std::wstring expected = LastComponent(folder);
     for (int attempt = 0; attempt < 5; ++attempt)
     {
-        void* remotePath = WriteRemote(folder.c_str(), folder.size() + 1);
-        PostMessageA(chooser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remotePath));
+        void* remotePath = WriteRemote(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t));
+        PostMessageW(chooser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remotePath));
         SyncWindow(chooser);
-        if (lstrcmpiA(SelectedTreeItemText(tree).c_str(), expected.c_str()) == 0)
+        if (lstrcmpiW(SelectedTreeItemText(tree).c_str(), expected.c_str()) == 0)
             return true;
     }
     return false;
 }
 
-bool CToolProcess::ChooseFolder(const std::string& folder)
+bool CToolProcess::ChooseFolder(const std::wstring& folder)
 {
     HWND chooser = nullptr;
     WaitUntil([&] { return (chooser = FindFolderChooser()) != nullptr; }, 5000);
@@ -344,13 +356,18 @@ bool CToolProcess::ChooseFolder(const std::string& folder)
 
 bool CToolProcess::BrowseTo(int browseButton, const std::string& folder)
 {
+    return BrowseTo(browseButton, Widen(folder));
+}
+
+bool CToolProcess::BrowseTo(int browseButton, const std::wstring& folder)
+{
     for (int attempt = 0; attempt < 4; ++attempt)
     {
         Click(browseButton);
         if (ChooseFolder(folder))
             return true;
         std::fprintf(stderr, "the folder chooser did not select %s; opening it again\n",
-                     folder.c_str());
+                     Narrow(folder).c_str());
     }
     return false;
 }

@@ -53,6 +53,8 @@ public:
 
     // The message box now shown, or null.
     HWND FindMessageBox() const;
+    // The progress window of a long command, or null.
+    HWND FindProgressWindow() const;
     MessageBoxInfo ReadMessageBox(HWND box) const;
     // Reads the message box now shown and closes it with OK; empty caption when there is none.
     MessageBoxInfo TakeMessageBox();
@@ -63,10 +65,12 @@ public:
     HWND FindFolderChooser() const;
     // Selects `folder` in the open chooser and confirms it; cancels it when the folder could
     // not be selected.
-    bool ChooseFolder(const std::string& folder);
+    bool ChooseFolder(const std::wstring& folder);
     // Clicks `browseButton` and chooses `folder` in the chooser it opens. Wine's chooser now and
-    // then fails to find a folder in its tree; it is then cancelled and opened again.
+    // then fails to find a folder in its tree; it is then cancelled and opened again. The wide
+    // form selects with BFFM_SETSELECTIONW, for names outside the host code page.
     bool BrowseTo(int browseButton, const std::string& folder);
+    bool BrowseTo(int browseButton, const std::wstring& folder);
     void CancelFolderChooser();
 
     bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);
@@ -77,8 +81,8 @@ public:
 private:
     void SyncWindow(HWND window, DWORD timeoutMs = kDefaultWaitMs);
     void InstallHooks();
-    bool SelectInChooser(HWND chooser, const std::string& folder);
-    std::string SelectedTreeItemText(HWND tree);
+    bool SelectInChooser(HWND chooser, const std::wstring& folder);
+    std::wstring SelectedTreeItemText(HWND tree);
     void* WriteRemote(const void* data, size_t size);
     bool ReadRemote(const void* address, void* data, size_t size) const;
     std::vector<HWND> TopLevelDialogs() const;

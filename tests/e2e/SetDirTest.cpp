@@ -2,6 +2,7 @@
 // substitute server receiving the broadcast.
 #include "config/ProfileFile.h"
 #include "res/resource.h"
+#include "tests/driver/ResponsivenessProbe.h"
 #include "tests/e2e/AdminFixture.h"
 
 #include <algorithm>
@@ -33,6 +34,32 @@ void MakeQueue(const std::string& dir, int xfer2 = 0, int print3 = 0)
     ASSERT_TRUE(WriteFileText(dir + "\\CF3.INI", JobFile(dir, "3", 0, print3)));
     for (const char* name : {"d1a", "d1b", "d2a", "d2b", "d3a", "d3b"})
         ASSERT_TRUE(WriteFileText(dir + "\\" + name, std::string("data of ") + name + "\r\n"));
+}
+
+// A queue long enough to move for the progress window to appear: queue.ini and `jobs` jobs of
+// one job control file and one data file each.
+void MakeLongQueue(const std::string& dir, int jobs)
+{
+    ASSERT_TRUE(MakeDirectories(dir));
+    ASSERT_TRUE(WriteFileText(dir + "\\queue.ini", "[Queue]\r\n"));
+    for (int job = 1; job <= jobs; ++job)
+    {
+        const std::string data = "df" + std::to_string(job) + ".prn";
+        ASSERT_TRUE(WriteFileText(dir + "\\" + data, std::string(1000 + job, 'p')));
+        ASSERT_TRUE(WriteFileText(dir + "\\cf" + std::to_string(job) + ".ini",
+                                  "[Settings]\r\nTotalDataFiles=1\r\n[Files]\r\nFile1=X" + data +
+                                      "\r\n" + data + "=" + dir + "\\" + data + "\r\n"));
+    }
+}
+
+std::string LastLine(const std::string& text)
+{
+    return text.substr(text.rfind('\n') + 1);
+}
+
+bool StartsWith(const std::string& text, const std::string& start)
+{
+    return !text.empty() && text.rfind(start, 0) == 0;
 }
 
 // How often `key` stands in [section] of a profile, whatever its letter case.
@@ -116,7 +143,39 @@ protected:
         }
     }
 
+    // Replaces Alpha's directory by a long queue and starts the tool with the new directory
+    // chosen.
+    void StartWithLongQueue()
+    {
+        DeleteTree(kAlphaDir);
+        MakeLongQueue(kAlphaDir, kLongQueueJobs);
+        m_alphaFiles = SnapshotFiles(kAlphaDir);
+        StartServer();
+        StartTool();
+        BrowseTo(kNewDir);
+        m_serverProfileBefore = ReadFileText(kServerProfile);
+    }
+
+    // Clicks "Set Dir" and waits until the progress window shows the copying step with a
+    // first file done; false when it never does.
+    bool StartSetDirAndWaitForCopying(HWND& progress)
+    {
+        PostMessageA(m_tool.Control(IDC_SET_DIR), BM_CLICK, 0, 0);
+        return WaitUntil(
+            [&]
+            {
+                progress = m_tool.FindProgressWindow();
+                return progress != nullptr &&
+                       WindowTextOf(GetDlgItem(progress, IDC_PROGRESS_STEP)) ==
+                           "Copying files to " + kNewDir &&
+                       !StartsWith(WindowTextOf(GetDlgItem(progress, IDC_PROGRESS_FILES)), "0 of");
+            },
+            20000);
+    }
+
+    static constexpr int kLongQueueJobs = 500; // 1,001 files
     std::map<std::string, std::string> m_alphaFiles;
+    std::string m_serverProfileBefore;
 };
 
 TEST_F(SetDirTest, ACompletedChangeCarriesTheQueueOverAndTellsTheServerOnce)
@@ -256,4 +315,228 @@ TEST_F(SetDirTest, WithoutQueuesSetDirDoesNothing)
     EXPECT_EQ(m_tool.FindMessageBox(), nullptr);
     FlushBroadcasts();
     EXPECT_EQ(m_listener.Received().size(), 0u);
+}
+
+TEST_F(SetDirTest, AProfileThatCannotBeWrittenStoresNothingAndARetrySucceeds)
+{
+    StartServer();
+    StartTool();
+    BrowseTo(kNewDir);
+    const std::string before = ReadFileText(kServerProfile);
+    {
+        CImmutableFile locked(kServerProfile);
+        if (!locked.Made())
+            GTEST_SKIP() << "the host refused chattr +i (it needs root and a file system that "
+                            "keeps the attribute)";
+        m_tool.Click(IDC_SET_DIR);
+        const auto boxes = m_tool.TakeAllMessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, std::string("Can't store the new setting in\n\t") +
+                                     kServerProfile + " :\nPermission denied");
+        EXPECT_EQ(boxes[0].iconKind, MB_ICONEXCLAMATION);
+        EXPECT_TRUE(SnapshotFiles(kNewDir).empty()) << "the new directory is as it was";
+        ExpectNothingCarriedStoredOrPosted(before);
+    }
+    m_tool.Click(IDC_SET_DIR);
+    EXPECT_EQ(TakeTexts(), Texts{});
+    EXPECT_EQ(StoredDir("Alpha"), kNewDir);
+    ExpectJobsPointAt(kNewDir);
+    FlushBroadcasts();
+    EXPECT_EQ(m_listener.Received(), (Broadcasts{{0, kQueueCode}}));
+}
+
+TEST_F(SetDirTest, FoldersTheServerCannotUseAreRefusedAtBrowse)
+{
+    const std::wstring parent = Widen(kDataDir) + L"\\queues\\";
+    const std::wstring unusable[] = {
+        parent + L"\x043d\x043e\x0432\x0430\x044f", // Cyrillic
+        parent + L"\x65b0\x3057\x3044",             // CJK
+        parent + L"\x0101lpha2",                    // best-fit would make it alpha2
+    };
+    ASSERT_TRUE(MakeDirectories(kDataDir + std::string("\\queues\\alpha2")));
+    for (const std::wstring& folder : unusable)
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    StartTool();
+    for (const std::wstring& folder : unusable)
+    {
+        ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_QUEUE, folder));
+        const MessageBoxInfo box = m_tool.TakeMessageBox();
+        EXPECT_EQ(box.text, "KEL can only use a folder on a lettered drive whose name uses this "
+                            "system's characters.\nPlease choose another folder.");
+        EXPECT_EQ(box.iconKind, MB_ICONINFORMATION);
+        EXPECT_EQ(m_tool.ControlText(IDC_QUEUE_DIR), kAlphaDir);
+    }
+}
+
+TEST_F(SetDirTest, AnEmptyTargetIsRefusedBeforeAnythingElse)
+{
+    StartServer();
+    StartTool();
+    const std::string before = ReadFileText(kServerProfile);
+    PostMessageA(m_tool.Control(IDC_QUEUE_LIST), CB_SETCURSEL, 2, 0); // Gamma, no directory
+    m_tool.OpenAndCloseDropDown(IDC_QUEUE_LIST);
+    m_tool.PressKey(m_tool.Control(IDC_QUEUE_LIST), VK_UP);
+    ASSERT_EQ(m_tool.ComboText(IDC_QUEUE_LIST, m_tool.ComboSelection(IDC_QUEUE_LIST)), "Beta");
+    ASSERT_EQ(m_tool.ControlText(IDC_QUEUE_DIR), "");
+    m_tool.Click(IDC_SET_DIR);
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Please choose a directory first, with the Browse button.");
+    EXPECT_EQ(boxes[0].iconKind, MB_ICONINFORMATION);
+    ExpectNothingCarriedStoredOrPosted(before);
+}
+
+TEST_F(SetDirTest, ADirectoryInsideTheOldOneIsFilledWithoutCopyingItIntoItself)
+{
+    const std::string inside = kAlphaDir + "\\sub";
+    ASSERT_TRUE(MakeDirectories(inside));
+    StartServer();
+    StartTool();
+    BrowseTo(inside);
+    m_tool.Click(IDC_SET_DIR);
+    EXPECT_EQ(TakeTexts(), Texts{});
+    EXPECT_EQ(SnapshotFiles(inside).size(), m_alphaFiles.size());
+    EXPECT_FALSE(FileExists(inside + "\\sub"));
+    EXPECT_EQ(StoredDir("Alpha"), inside);
+    ExpectJobsPointAt(inside);
+}
+
+TEST_F(SetDirTest, ADiskThatFillsDuringTheCarryOverGivesOneMessageAndIsLeftAsItWas)
+{
+    // Each small file takes a 4 KB page of the 48 KB disk: the bytes fit, the files do not.
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(WriteFileText(kAlphaDir + "\\note" + std::to_string(i) + ".txt", "n"));
+    m_alphaFiles = SnapshotFiles(kAlphaDir);
+    const std::string small = kDataDir + std::string("\\small");
+    CSmallDisk disk(small, 48);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "the host refused to mount a tmpfs (it needs root)";
+    StartServer();
+    StartTool();
+    BrowseTo(small);
+    const std::string before = ReadFileText(kServerProfile);
+    m_tool.ClickAndWait(IDC_SET_DIR, 30000);
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << "one message for a full destination";
+    EXPECT_EQ(LastLine(boxes[0].text), "No space left on device") << boxes[0].text;
+    EXPECT_TRUE(SnapshotFiles(small).empty()) << "what the move created is removed";
+    ExpectNothingCarriedStoredOrPosted(before);
+}
+
+TEST_F(SetDirTest, ADiskThatFillsDuringTheJobRewriteStoresNothing)
+{
+    // One job whose control file, rewritten with the longer new directory, outgrows its page,
+    // on a disk that holds the queue's four files exactly.
+    DeleteTree(kAlphaDir);
+    ASSERT_TRUE(MakeDirectories(kAlphaDir));
+    ASSERT_TRUE(WriteFileText(kAlphaDir + "\\queue.ini", "[Queue]\r\n"));
+    ASSERT_TRUE(WriteFileText(kAlphaDir + "\\d1a", "a"));
+    ASSERT_TRUE(WriteFileText(kAlphaDir + "\\d1b", "b"));
+    const std::string job = kAlphaDir + "\\cf1.ini";
+    const std::string padding(4096 - 200, 'x');
+    ASSERT_TRUE(WriteFileText(job, "[Settings]\r\nTotalDataFiles=2\r\nCurrentDataFile=1\r\n"
+                                   "[Files]\r\nFile1=Xd1a\r\nFile2=Xd1b\r\nd1a=" +
+                                       kAlphaDir + "\\d1a\r\nd1b=" + kAlphaDir +
+                                       "\\d1b\r\n[Padding]\r\nx=" + padding + "\r\n"));
+    ASSERT_LT(ReadFileText(job).size(), 4096u);
+    m_alphaFiles = SnapshotFiles(kAlphaDir);
+    const std::string small = kDataDir + std::string("\\small");
+    CSmallDisk disk(small, 16);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "the host refused to mount a tmpfs (it needs root)";
+    const std::string longer = small + "\\a-new-queue-directory-with-a-longer-name";
+    ASSERT_TRUE(MakeDirectories(longer));
+    StartServer();
+    StartTool();
+    BrowseTo(longer);
+    const std::string before = ReadFileText(kServerProfile);
+    m_tool.Click(IDC_SET_DIR);
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Can't store the new setting in\n\t" + longer +
+                                 "\\cf1.ini :\nNo space left on device");
+    EXPECT_TRUE(SnapshotFiles(longer).empty()) << "what the move created is removed";
+    ExpectNothingCarriedStoredOrPosted(before);
+}
+
+TEST_F(SetDirTest, TooLittleFreeSpaceIsRefusedBeforeAnythingIsCopied)
+{
+    ASSERT_TRUE(WriteFileText(kAlphaDir + "\\big.prn", std::string(200 * 1024, 'b')));
+    m_alphaFiles = SnapshotFiles(kAlphaDir);
+    const std::string small = kDataDir + std::string("\\small");
+    CSmallDisk disk(small, 64);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "the host refused to mount a tmpfs (it needs root)";
+    StartServer();
+    StartTool();
+    BrowseTo(small);
+    const std::string before = ReadFileText(kServerProfile);
+    m_tool.Click(IDC_SET_DIR);
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    const std::string start =
+        "There is not enough free space on " + small + " for the files of\n\t" + kAlphaDir + "\n(";
+    EXPECT_TRUE(StartsWith(boxes[0].text, start)) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find(" KB needed, 64.0 KB free)."), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(boxes[0].iconKind, MB_ICONEXCLAMATION);
+    EXPECT_TRUE(SnapshotFiles(small).empty());
+    ExpectNothingCarriedStoredOrPosted(before);
+}
+
+TEST_F(SetDirTest, ALongMoveStaysResponsiveAndShowsItsProgress)
+{
+    StartWithLongQueue();
+    CResponsivenessProbe probe(m_tool.Dialog(), 50, 250);
+    HWND progress = nullptr;
+    ASSERT_TRUE(StartSetDirAndWaitForCopying(progress));
+    EXPECT_EQ(WindowTextOf(progress), "KEL Administrator 2.1 Win95");
+    EXPECT_EQ(GetWindow(progress, GW_OWNER), m_tool.Dialog());
+    EXPECT_FALSE(IsWindowEnabled(m_tool.Dialog())) << "the main dialog waits";
+    const std::string files = WindowTextOf(GetDlgItem(progress, IDC_PROGRESS_FILES));
+    EXPECT_NE(files.find(" of 1,001 files"), std::string::npos) << files;
+    EXPECT_NE(WindowTextOf(GetDlgItem(progress, IDC_PROGRESS_BYTES)).find(" of "),
+              std::string::npos);
+
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 60000)) << "the window closes";
+    m_tool.Sync(60000);
+    probe.Stop();
+    EXPECT_GT(probe.Sent(), 10);
+    EXPECT_EQ(probe.Unanswered(), 0) << "longest wait " << probe.LongestWaitMs() << " ms";
+    EXPECT_EQ(TakeTexts(), Texts{});
+    EXPECT_EQ(StoredDir("Alpha"), kNewDir);
+    EXPECT_EQ(SnapshotFiles(kNewDir).size(), m_alphaFiles.size());
+    FlushBroadcasts();
+    EXPECT_EQ(m_listener.Received(), (Broadcasts{{0, kQueueCode}}));
+}
+
+TEST_F(SetDirTest, CancelLeavesBothDirectoriesTheProfileAndTheServerAsTheyWere)
+{
+    StartWithLongQueue();
+    HWND progress = nullptr;
+    ASSERT_TRUE(StartSetDirAndWaitForCopying(progress));
+    m_tool.PressKey(GetDlgItem(progress, IDCANCEL), VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return m_tool.FindMessageBox() != nullptr; }, 20000));
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The move was cancelled. KEL's settings have not been changed.");
+    EXPECT_EQ(boxes[0].iconKind, MB_ICONINFORMATION);
+    EXPECT_FALSE(IsWindow(progress));
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty()) << "the new directory is as it was";
+    ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
+}
+
+TEST_F(SetDirTest, ADestinationRemovedDuringTheCarryOverGivesOneMessage)
+{
+    StartWithLongQueue();
+    HWND progress = nullptr;
+    ASSERT_TRUE(StartSetDirAndWaitForCopying(progress));
+    // Renamed away from the host in one step, so that it is gone at once.
+    ASSERT_EQ(RunHostScript("mv " + ShellQuoted(UnixPathOf(kNewDir)) + " " +
+                            ShellQuoted(UnixPathOf(kDataDir) + "/gone")),
+              0);
+    ASSERT_TRUE(WaitUntil([&] { return m_tool.FindMessageBox() != nullptr; }, 20000));
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(LastLine(boxes[0].text), "No such file or directory") << boxes[0].text;
+    ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
 }

@@ -127,3 +127,28 @@ TEST_F(SetDisplayTest, WithoutASelectionNothingHappens)
     EXPECT_EQ(m_listener.Received().size(), 0u);
     EXPECT_EQ(m_server.AdminLines().size(), 0u);
 }
+
+TEST_F(SetDisplayTest, AProfileThatCannotBeWrittenIsReportedAndARetrySucceeds)
+{
+    StartServer();
+    StartTool();
+    {
+        CImmutableFile locked(kServerProfile);
+        if (!locked.Made())
+            GTEST_SKIP() << "the host refused chattr +i (it needs root and a file system that "
+                            "keeps the attribute)";
+        Choose(kHidden);
+        const MessageBoxInfo box = m_tool.TakeMessageBox();
+        EXPECT_EQ(box.text, std::string("Can't store the new setting in\n\t") + kServerProfile +
+                                " :\nPermission denied");
+        EXPECT_EQ(box.iconKind, MB_ICONEXCLAMATION);
+        EXPECT_EQ(StoredRecord(), kRecord);
+        FlushBroadcasts();
+        EXPECT_EQ(m_listener.Received().size(), 0u) << "nothing is broadcast";
+    }
+    m_tool.Click(IDC_SET_DISPLAY);
+    EXPECT_EQ(m_tool.FindMessageBox(), nullptr);
+    EXPECT_EQ(StoredRecord(), "2,0,-1,-1,-1,-1,44,44,684,532");
+    FlushBroadcasts();
+    EXPECT_EQ(m_listener.Received(), (Broadcasts{{0, kDisplayCode}}));
+}

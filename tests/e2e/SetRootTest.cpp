@@ -202,3 +202,64 @@ TEST_F(SetRootTest, AFolderWhoseNameHoldsALineBreakIsRefusedAtBrowse)
     EXPECT_EQ(m_tool.ControlText(IDC_ROOT_DIR), kOldRoot);
     EXPECT_EQ(ReadFileText(kSystemProfile), before);
 }
+
+TEST_F(SetRootTest, AProfileThatCannotBeWrittenStoresNothingAndARetrySucceeds)
+{
+    StartServer();
+    StartTool();
+    BrowseTo(kNewRoot);
+    const std::string before = ReadFileText(kSystemProfile);
+    {
+        CImmutableFile locked(kSystemProfile);
+        if (!locked.Made())
+            GTEST_SKIP() << "the host refused chattr +i (it needs root and a file system that "
+                            "keeps the attribute)";
+        m_tool.Click(IDC_SET_ROOT);
+        const auto boxes = m_tool.TakeAllMessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, std::string("Can't store the new setting in\n\t") +
+                                     kSystemProfile + " :\nPermission denied");
+        EXPECT_EQ(boxes[0].iconKind, MB_ICONEXCLAMATION);
+        EXPECT_TRUE(FileExists(kNewRoot + "\\logfiles")) << "the new log directory stays";
+        EXPECT_TRUE(SnapshotFiles(kNewRoot + "\\logfiles").empty()) << "but not the copies";
+        ExpectNothingStoredOrPosted(before);
+    }
+    m_tool.Click(IDC_SET_ROOT);
+    EXPECT_EQ(TakeTexts(), Texts{});
+    EXPECT_EQ(StoredRoot(), kNewRoot);
+    EXPECT_EQ(SnapshotFiles(kNewRoot + "\\logfiles"), m_oldLogs);
+    FlushBroadcasts();
+    EXPECT_EQ(m_listener.Received(), (Broadcasts{{0, kRootCode}}));
+}
+
+TEST_F(SetRootTest, ArchivedLogsInSubfoldersAreCarriedWithTheirTimes)
+{
+    const std::string archive = kOldRoot + "\\logfiles\\archive\\2025";
+    ASSERT_TRUE(MakeDirectories(archive));
+    ASSERT_TRUE(WriteFileText(archive + "\\kel-2025-12-31.log", "the last log of 2025\r\n"));
+    const FILETIME newYearsEve = {0xd53e8000, 0x01dc79f8}; // about 2025-12-31
+    for (const std::string& path :
+         {archive + "\\kel-2025-12-31.log", kOldRoot + "\\logfiles\\kel-01.log"})
+    {
+        HANDLE file =
+            CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &newYearsEve));
+        CloseHandle(file);
+    }
+    StartServer();
+    StartTool();
+    BrowseTo(kNewRoot);
+    m_tool.Click(IDC_SET_ROOT);
+    EXPECT_EQ(TakeTexts(), Texts{});
+    const std::string newArchive = kNewRoot + "\\logfiles\\archive\\2025";
+    EXPECT_EQ(SnapshotFiles(newArchive), SnapshotFiles(archive));
+    EXPECT_EQ(SnapshotFiles(kNewRoot + "\\logfiles"), m_oldLogs);
+    for (const std::string& copy :
+         {newArchive + "\\kel-2025-12-31.log", kNewRoot + "\\logfiles\\kel-01.log"})
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        ASSERT_TRUE(GetFileAttributesExA(copy.c_str(), GetFileExInfoStandard, &data));
+        EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &newYearsEve), 0) << copy;
+    }
+    EXPECT_EQ(StoredRoot(), kNewRoot);
+}

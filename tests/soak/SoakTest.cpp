@@ -189,6 +189,8 @@ TEST_F(SoakTest, MalformedProfilesEndInAClearOutcome)
         {"100,000-character lines", "[Settings]\r\nQueueDir=" + std::string(100000, 'r') + "\r\n",
          longLine},
         {"5,000 queues", "[Settings]\r\n", manyQueues},
+        {"a queue number beyond int", "[Settings]\r\n",
+         "[Queues]\r\nQueue1=Alpha\r\nQueue4000000000=x\r\n"},
     };
     for (const Case& c : cases)
     {
@@ -215,15 +217,22 @@ TEST_F(SoakTest, MalformedProfilesEndInAClearOutcome)
     EXPECT_EQ(longNames.ComboText(IDC_QUEUE_LIST, 0), std::string(1023, 'q'));
 }
 
-TEST_F(SoakTest, AThreeFieldRecordIsRefusedWithoutChangingIt)
+TEST_F(SoakTest, ARecordThatCannotBeWrittenBackAsItWasIsRefusedWithoutChangingIt)
 {
-    WriteProfile(kServerProfile, "[WindowPos]\nMain=2,1,-1\n[Queues]\nQueue1=Alpha\n");
-    StartTool();
-    PostMessageA(m_tool.Control(IDC_DISPLAY_MODE), CB_SETCURSEL, 3, 0);
-    m_tool.Click(IDC_SET_DISPLAY);
-    EXPECT_EQ(OpenBoxes(),
-              std::vector<std::string>{"You need to run KEL before you can use this option."});
-    EXPECT_EQ(CProfileFile(kServerProfile).GetString("WindowPos", "Main"), "2,1,-1");
+    for (const std::string record : {"2,1,-1", "2,1,-1,-1,-1,-1,99999999999,44,684,532"})
+    {
+        WriteProfile(kServerProfile, "[WindowPos]\nMain=" + record + "\n[Queues]\nQueue1=Alpha\n");
+        CToolProcess tool;
+        ASSERT_TRUE(tool.Start(kToolExe));
+        PostMessageA(tool.Control(IDC_DISPLAY_MODE), CB_SETCURSEL, 3, 0);
+        tool.Click(IDC_SET_DISPLAY);
+        const auto boxes = tool.TakeAllMessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << record;
+        EXPECT_EQ(boxes[0].text, "You need to run KEL before you can use this option.");
+        EXPECT_EQ(CProfileFile(kServerProfile).GetString("WindowPos", "Main"), record);
+    }
+    FlushBroadcasts();
+    EXPECT_EQ(m_listener.Received().size(), 0u);
 }
 
 TEST_F(SoakTest, AJobWithTwoBillionDataFilesIsMovedInBoundedTime)

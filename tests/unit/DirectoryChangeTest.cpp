@@ -44,6 +44,13 @@ protected:
         DeleteTree(kRoot);
     }
 
+    static std::string CurrentDir()
+    {
+        char buffer[MAX_PATH] = "";
+        GetCurrentDirectoryA(MAX_PATH, buffer);
+        return buffer;
+    }
+
     Texts Shown() const
     {
         Texts texts;
@@ -84,9 +91,13 @@ TEST_F(DirectoryChangeTest, ARefusedQueueChangeStoresNothingAndBroadcastsNothing
     {
         m_boxes.Clear();
         if (!c.prepare.empty())
+        {
             ASSERT_TRUE(WriteFileText(c.target + "\\" + c.prepare, ""));
+        }
         if (std::string(c.what) == "a busy job")
+        {
             ASSERT_TRUE(WriteFileText(kOldDir + "\\cf2.ini", "[Settings]\r\nPrint=1\r\n"));
+        }
         const std::string before = ReadFileText(kProfile);
         EXPECT_FALSE(ChangeQueueDirectory(m_profile, "Alpha", c.target)) << c.what;
         EXPECT_EQ(Shown(), Texts{c.expected}) << c.what;
@@ -109,4 +120,33 @@ TEST_F(DirectoryChangeTest, OnlyAStoredChangeReportsSuccessAndIsBroadcast)
     EXPECT_FALSE(ChangeRootDirectory(m_profile, kNewDir));
     EXPECT_EQ(Shown(), Texts{"This directory setting has not changed!"});
     EXPECT_EQ(Broadcasts(), 2u);
+}
+
+TEST_F(DirectoryChangeTest, EveryCommandReturnsToTheCurrentDirectoryItFound)
+{
+    ASSERT_TRUE(SetCurrentDirectoryA(kRoot.c_str()));
+    EXPECT_FALSE(ChangeQueueDirectory(m_profile, "Alpha", kOldDir)) << "unchanged";
+    EXPECT_FALSE(ChangeQueueDirectory(m_profile, "Alpha", kRoot + "\\missing")) << "carry fails";
+    EXPECT_EQ(CurrentDir(), kRoot);
+    EXPECT_TRUE(ChangeQueueDirectory(m_profile, "Alpha", kNewDir));
+    EXPECT_EQ(CurrentDir(), kRoot) << "the old directory is not held as current";
+}
+
+TEST_F(DirectoryChangeTest, AnEmptyRootToSetIsRefusedWhileOneIsStored)
+{
+    EXPECT_FALSE(ChangeRootDirectory(m_profile, ""));
+    EXPECT_EQ(Shown(), Texts{"Please choose a directory first, with the Browse button."});
+    EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONINFORMATION);
+    EXPECT_FALSE(FileExists("\\logfiles")) << "nothing is made in the drive's root";
+    EXPECT_EQ(m_profile.GetString("Settings", "QueueDir"), kOldRoot);
+}
+
+TEST_F(DirectoryChangeTest, ANewRootInsideTheOldLogDirectoryCompletes)
+{
+    const std::string inside = kOldRoot + "\\logfiles\\newroot";
+    ASSERT_TRUE(MakeDirectories(inside));
+    EXPECT_TRUE(ChangeRootDirectory(m_profile, inside));
+    EXPECT_EQ(Shown(), Texts{});
+    EXPECT_EQ(ReadFileText(inside + "\\logfiles\\day1.log"), "log\r\n");
+    EXPECT_FALSE(FileExists(inside + "\\logfiles\\newroot")) << "nothing copied into itself";
 }

@@ -1,8 +1,9 @@
 // The directory primitives against the real file system, with their messages read back.
 #include "relocate/DirectoryPrimitives.h"
-#include "relocate/PlatformErrors.h"
+#include "relocate/FileIdentity.h"
 #include "tests/driver/TestFiles.h"
 #include "tests/unit/MessageBoxCatcher.h"
+#include "ui/ErrorTexts.h"
 
 #include <windows.h>
 
@@ -171,4 +172,24 @@ TEST(PlatformErrorsTest, MapsPlatformCodesAsTheRunTimeLibraryDoes)
     EXPECT_EQ(ErrorText(ENOENT), "No such file or directory");
     EXPECT_EQ(ErrorText(EEXIST), "File exists");
     EXPECT_EQ(ErrorText(ENOSPC), "No space left on device");
+}
+
+TEST(FileIdentityTest, AnIndexOfZeroIsUnknownAndAMatchNeedsTheSameFinalName)
+{
+    const FileIdentity known{7, 42, L"\\\\?\\C:\\kel\\queues"};
+    const FileIdentity sameIndexOtherName{7, 42, L"\\\\?\\C:\\kel\\other"};
+    const FileIdentity noIndexSameName{7, 0, L"\\\\?\\c:\\KEL\\Queues"};
+    const FileIdentity noIndexOtherName{7, 0, L"\\\\?\\C:\\kel\\other"};
+    const FileIdentity noIndexNoName{7, 0, L""};
+    EXPECT_TRUE(IsSameObject(known, known));
+    EXPECT_FALSE(IsSameObject(known, sameIndexOtherName));
+    EXPECT_TRUE(IsSameObject(known, noIndexSameName));
+    EXPECT_FALSE(IsSameObject(noIndexSameName, noIndexOtherName));
+    EXPECT_FALSE(IsSameObject(noIndexNoName, noIndexNoName)) << "nothing known, nothing matched";
+
+    const FileIdentity inner{7, 43, L"\\\\?\\C:\\kel\\queues\\alpha\\sub"};
+    const FileIdentity lookAlike{7, 44, L"\\\\?\\C:\\kel\\queues2"};
+    EXPECT_TRUE(IsOrHolds(known, inner));
+    EXPECT_FALSE(IsOrHolds(inner, known));
+    EXPECT_FALSE(IsOrHolds(known, lookAlike)) << "a name that only begins alike";
 }

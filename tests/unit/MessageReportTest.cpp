@@ -3,6 +3,7 @@
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/unit/MessageBoxCatcher.h"
+#include "ui/FolderChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -136,4 +137,17 @@ TEST(MessageReportTest, TextsBeyondTheFormatBufferAreCutSafely)
 
     EXPECT_EQ(FormatText(text, "%u,%u,%d", 2u, 0u, -1), 6);
     EXPECT_EQ(text, "2,0,-1");
+}
+
+TEST(FolderChoiceTest, OnlyExactNamesOnLetteredDrivesAreUsable)
+{
+    std::string narrow;
+    EXPECT_TRUE(ToHostCodePageExactly(L"C:\\Spool\\Laser", narrow));
+    EXPECT_EQ(narrow, "C:\\Spool\\Laser");
+    EXPECT_FALSE(ToHostCodePageExactly(L"C:\\\x0101lpha2", narrow)) << "no best-fit mapping";
+    EXPECT_FALSE(ToHostCodePageExactly(L"C:\\\x65b0", narrow)) << "no default character";
+    for (const char* path : {"C:\\", "d:\\queues"})
+        EXPECT_TRUE(IsOnLetteredDrive(path)) << path;
+    for (const char* path : {"\\\\server\\share", "C:relative", "1:\\x", "", "\\queues"})
+        EXPECT_FALSE(IsOnLetteredDrive(path)) << path;
 }

@@ -1,6 +1,7 @@
 // CProfileFile against the platform's own private-profile functions: the semantics that the
 // tool and the print server rely on.
 #include "config/ProfileFile.h"
+#include "config/ProfileStore.h"
 #include "tests/driver/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -114,4 +115,29 @@ TEST_F(ProfileFileTest, RebindingReadsTheNewFile)
     EXPECT_EQ(file.GetFlag("Settings", "Xfer", 0), 0);
     file.SetPath(PathOf("two.ini"));
     EXPECT_EQ(file.GetFlag("Settings", "Xfer", 0), 1);
+}
+
+TEST_F(ProfileFileTest, ACheckedStoreOnlySucceedsWhenTheValueReadsBack)
+{
+    CProfileFile file = Prepared("store.ini", "[S]\r\nk=old\r\nother=kept\r\n");
+    const StoreResult done = ReplaceString(file, "S", "k", "new", "old");
+    EXPECT_TRUE(done.stored);
+    EXPECT_EQ(file.GetString("S", "k"), "new");
+
+    // The platform trims a trailing blank on reading: such a value never reads back, and the
+    // old value is put back.
+    const StoreResult differs = ReplaceString(file, "S", "k", "changed ", "new");
+    EXPECT_FALSE(differs.stored);
+    EXPECT_EQ(differs.error, 0u) << "another program changed it: no platform error";
+    EXPECT_EQ(file.GetString("S", "k"), "new");
+    EXPECT_FALSE(ReplaceString(file, "S", "fresh", "x ", "").stored);
+    EXPECT_EQ(file.GetString("S", "fresh", "(absent)"), "(absent)") << "no old value: removed";
+    EXPECT_EQ(file.GetString("S", "other"), "kept");
+
+    // A failed call gives the platform's error, and later changes are not made.
+    CProfileFile nowhere(PathOf("missing\\dir.ini"));
+    CCheckedChanges changes(nowhere);
+    EXPECT_FALSE(changes.Write("S", "k", "v"));
+    EXPECT_FALSE(changes.Remove("S", "k"));
+    EXPECT_EQ(changes.Finish().error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }

@@ -1,6 +1,8 @@
 #include "config/ProfileLocations.h"
 #include "config/PlacementRecord.h"
 
+#include <climits>
+
 #include <gtest/gtest.h>
 
 TEST(ProfileLocationsTest, SystemProfileLiesInTheWindowsDirectory)
@@ -31,4 +33,21 @@ TEST(PlacementRecordTest, ShowCommandIsTheSecondField)
     EXPECT_EQ(ReadPlacementShowCommand("0,6,", 5), 6u);
     EXPECT_EQ(ReadPlacementShowCommand("0,x,1", 5), 5u);
     EXPECT_EQ(ReadPlacementShowCommand("garbage", 5), 5u);
+    EXPECT_EQ(ReadPlacementShowCommand("0,99999999999,", 5), 5u) << "out of range, not clamped";
+}
+
+TEST(PlacementRecordTest, AFieldOutOfItsRangeMakesTheRecordUnreadable)
+{
+    PlacementRecord p;
+    ASSERT_TRUE(
+        ParsePlacementRecord("4294967295,3,-2147483648,-1,-1,-1,10,20,2147483647,470,9", p));
+    EXPECT_EQ(p.flags, 4294967295u);
+    EXPECT_EQ(p.minPosition[0], INT_MIN);
+    EXPECT_EQ(p.normalPosition[2], INT_MAX);
+    EXPECT_TRUE(ParsePlacementRecord("0,1,-1,-1,-1,-1,00000000000010,20,630,470", p));
+    EXPECT_EQ(p.normalPosition[0], 10);
+    for (const char* record :
+         {"0,1,-1,-1,-1,-1,99999999999,20,630,470", "4294967296,1,-1,-1,-1,-1,10,20,630,470",
+          "0,1,-1,-1,-1,-1,10,20,630,-2147483649"})
+        EXPECT_FALSE(ParsePlacementRecord(record, p)) << record;
 }

@@ -44,6 +44,7 @@ TEST(QueueListTest, OneReadGivesWhatKeyByKeyReadsGive)
         "[Queues]\r\nQueue1=a\r\nQueue2=\r\nQueue3=c\r\n",
         "[Queues]\r\nQueue01=zero padded\r\nQueue1=plain\r\nQueue2\r\n",
         "[Queues]\r\nQueue1=" + std::string(1500, 'n') + "\r\n",
+        "[Queues]\r\nQueue1=a\r\nQueue4000000000=too large\r\nQueue2147483648=x\r\n",
         "[Other]\r\nQueue1=elsewhere\r\n[Queues]\r\nQueue1=here\r\n[Queues2]\r\nQueue2=not "
         "here\r\n",
         many,

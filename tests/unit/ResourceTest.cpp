@@ -167,6 +167,12 @@ TEST(ResourceTest, StringTableHoldsEveryTextOfTheTool)
         {16, "Error creating log directory\n\t%s :\n%s"},
         {17, "The name of this folder holds a line break, which KEL cannot store in its "
              "settings.\nPlease choose another folder, or rename this one first."},
+        {18, "Can't store the new setting in\n\t%s :\n%s"},
+        {19, "KEL can only use a folder on a lettered drive whose name uses this system's "
+             "characters.\nPlease choose another folder."},
+        {20, "Please choose a directory first, with the Browse button."},
+        {21, "There is not enough free space on %s for the files of\n\t%s\n(%s needed, %s free)."},
+        {22, "The move was cancelled. KEL's settings have not been changed."},
         {64, "Normal"},
         {65, "Icon"},
         {66, "Full screen"},

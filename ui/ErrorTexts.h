@@ -2,6 +2,16 @@
 
 #include <windows.h>
 
+#include <string>
+
+// The error texts that failure messages end with.
+
+// The run-time library's standard text for an error number.
+std::string ErrorText(int errorNumber);
+
+// The text for a platform error code: ErrorText of the error number it maps to.
+std::string PlatformErrorText(DWORD error);
+
 // The run-time library's standard mapping of a platform error code to an error number, owned
 // here so that the messages quote the same text on every platform (Wine's own run-time library
 // maps many codes differently).

@@ -1,6 +1,7 @@
-#include "relocate/PlatformErrors.h"
+#include "ui/ErrorTexts.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace
 {
@@ -57,4 +58,14 @@ int ErrnoFromPlatformError(DWORD error)
 void SetErrnoFromLastError()
 {
     errno = ErrnoFromPlatformError(GetLastError());
+}
+
+std::string ErrorText(int errorNumber)
+{
+    return std::strerror(errorNumber);
+}
+
+std::string PlatformErrorText(DWORD error)
+{
+    return ErrorText(ErrnoFromPlatformError(error));
 }

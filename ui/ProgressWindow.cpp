@@ -1,0 +1,170 @@
+#include "ui/ProgressWindow.h"
+
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "ui/MessageReport.h"
+#include "ui/NumberTexts.h"
+
+#include <commctrl.h>
+
+namespace
+{
+// The window appears once a command has run this long: shorter ones finish unseen.
+const ULONGLONG kShowDelayMs = 500;
+// Pump does its work at most this often; the gaps between two rounds stay well within the
+// 100 ms in which a window should answer.
+const ULONGLONG kPumpIntervalMs = 20;
+// The progress bar's range.
+const int kBarRange = 1000;
+// Bounds the paint messages handled in one round, should a window not validate itself.
+const int kMostPaintsPerRound = 64;
+
+void RegisterProgressBarClass()
+{
+    static const bool registered = []
+    {
+        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+        return InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)registered;
+}
+
+std::string OfText(UINT formatId, const std::string& done, const std::string& total)
+{
+    std::string text;
+    FormatResourceText(text, formatId, done.c_str(), total.c_str());
+    return text;
+}
+} // namespace
+
+CProgressWindow::CProgressWindow()
+    : CDialog(IDD_PROGRESS, CWinApp::Get() != nullptr ? CWinApp::Get()->GetMainWindow() : nullptr),
+      m_start(GetTickCount64())
+{
+}
+
+CProgressWindow::~CProgressWindow()
+{
+    Close();
+}
+
+void CProgressWindow::BeginStep(const std::string& text, ULONGLONG totalFiles, ULONGLONG totalBytes)
+{
+    m_step = text;
+    m_filesDone = 0;
+    m_bytesDone = 0;
+    SetTotals(totalFiles, totalBytes);
+}
+
+void CProgressWindow::SetTotals(ULONGLONG totalFiles, ULONGLONG totalBytes)
+{
+    m_totalFiles = totalFiles;
+    m_totalBytes = totalBytes;
+    m_changed = true;
+}
+
+void CProgressWindow::SetDone(ULONGLONG filesDone, ULONGLONG bytesDone)
+{
+    m_filesDone = filesDone;
+    m_bytesDone = bytesDone;
+    m_changed = true;
+}
+
+void CProgressWindow::Pump()
+{
+    const ULONGLONG now = GetTickCount64();
+    if (m_closed || now < m_nextPump)
+        return;
+    m_nextPump = now + kPumpIntervalMs;
+    if (GetSafeHwnd() == nullptr && now - m_start >= kShowDelayMs)
+        Show();
+    if (GetSafeHwnd() != nullptr && m_changed)
+        ShowCounts();
+    HandleWaitingMessages();
+}
+
+void CProgressWindow::HandleWaitingMessages()
+{
+    MSG message;
+    // Any PeekMessage also delivers the messages that other threads and processes send.
+    HWND window = GetSafeHwnd();
+    while (window != nullptr && PeekMessageA(&message, window, 0, 0, PM_REMOVE))
+    {
+        if (!IsDialogMessageA(window, &message))
+        {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    for (int i = 0;
+         i < kMostPaintsPerRound && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE);
+         ++i)
+        DispatchMessageA(&message);
+}
+
+void CProgressWindow::Show()
+{
+    RegisterProgressBarClass();
+    m_owner = CWinApp::Get() != nullptr ? CWinApp::Get()->GetMainWindow() : nullptr;
+    if (!Create())
+    {
+        m_closed = true; // the command goes on unseen
+        return;
+    }
+    if (m_owner != nullptr)
+        EnableWindow(m_owner, FALSE);
+    ShowWindow(GetSafeHwnd(), SW_SHOW);
+    m_changed = true;
+}
+
+BOOL CProgressWindow::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    if (CWinApp::Get() != nullptr && CWinApp::Get()->GetTitle() != nullptr)
+        SetWindowTextA(GetSafeHwnd(), CWinApp::Get()->GetTitle());
+    SendDlgItemMessageA(GetSafeHwnd(), IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, kBarRange);
+    CenterWindow();
+    SetFocus(GetDlgItem(IDCANCEL));
+    return FALSE; // the focus is set
+}
+
+void CProgressWindow::ShowCounts()
+{
+    m_changed = false;
+    HWND window = GetSafeHwnd();
+    SetDlgItemTextA(window, IDC_PROGRESS_STEP, m_step.c_str());
+    const std::string files = m_totalFiles == 0 ? std::string()
+                                                : OfText(IDS_PROGRESS_FILES, CountText(m_filesDone),
+                                                         CountText(m_totalFiles));
+    const std::string bytes =
+        m_totalBytes == 0
+            ? std::string()
+            : OfText(IDS_PROGRESS_BYTES, ByteSizeText(m_bytesDone), ByteSizeText(m_totalBytes));
+    SetDlgItemTextA(window, IDC_PROGRESS_FILES, files.c_str());
+    SetDlgItemTextA(window, IDC_PROGRESS_BYTES, bytes.c_str());
+    // Bytes tell the progress of a copy best, large files included; files that of the rest.
+    double fraction = 0;
+    if (m_totalBytes != 0)
+        fraction = static_cast<double>(m_bytesDone) / static_cast<double>(m_totalBytes);
+    else if (m_totalFiles != 0)
+        fraction = static_cast<double>(m_filesDone) / static_cast<double>(m_totalFiles);
+    const int position = static_cast<int>(fraction * kBarRange);
+    SendDlgItemMessageA(window, IDC_PROGRESS_BAR, PBM_SETPOS, position, 0);
+}
+
+void CProgressWindow::OnCancel()
+{
+    m_cancelled = true;
+    EnableWindow(GetDlgItem(IDCANCEL), FALSE);
+}
+
+void CProgressWindow::Close()
+{
+    m_closed = true;
+    if (GetSafeHwnd() == nullptr)
+        return;
+    // The owner first, so that the activation returns to it.
+    if (m_owner != nullptr)
+        EnableWindow(m_owner, TRUE);
+    DestroyWindow();
+}
