@@ -20,6 +20,14 @@ const DWORD kMainDialogHelpContext = 0x20000 + IDD_ADMIN_DIALOG;
 
 CAdminDlg::CAdminDlg() : CDialog(IDD_ADMIN_DIALOG, nullptr) {}
 
+CAdminDlg::~CAdminDlg()
+{
+    if (m_bigIcon != nullptr)
+        DestroyIcon(m_bigIcon);
+    if (m_smallIcon != nullptr)
+        DestroyIcon(m_smallIcon);
+}
+
 CDialog::CommandTable CAdminDlg::GetCommandTable() const
 {
     static const CommandEntry table[] = {
@@ -43,12 +51,19 @@ void CAdminDlg::DoDataExchange(CDataExchange* exchange)
     DDX_Control(exchange, IDC_DISPLAY_MODE, m_displayCombo);
     DDX_Text(exchange, IDC_ROOT_DIR, m_rootDir);
     DDX_Text(exchange, IDC_QUEUE_DIR, m_queueDir);
+    if (!exchange->m_saveAndValidate)
+    {
+        m_pathTips.SetText(GetDlgItem(IDC_ROOT_DIR), m_rootDir);
+        m_pathTips.SetText(GetDlgItem(IDC_QUEUE_DIR), m_queueDir);
+    }
 }
 
 BOOL CAdminDlg::OnInitDialog()
 {
+    m_pathTips.Create(GetSafeHwnd());
     CDialog::OnInitDialog();
     CenterWindow();
+    ShowProgramIcon();
 
     LocateProfiles();
     FillDisplayModes(ReadCurrentShowCommand());
@@ -58,6 +73,21 @@ BOOL CAdminDlg::OnInitDialog()
 
     UpdateData(FALSE);
     return TRUE;
+}
+
+// The program's icon in the caption and on the task bar, each at the size the system uses.
+void CAdminDlg::ShowProgramIcon()
+{
+    HINSTANCE instance = CWinApp::Get()->GetInstance();
+    const auto load = [&](int size)
+    {
+        return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                             size, size, LR_DEFAULTCOLOR));
+    };
+    m_bigIcon = load(GetSystemMetrics(SM_CXICON));
+    m_smallIcon = load(GetSystemMetrics(SM_CXSMICON));
+    SendMessageA(GetSafeHwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
+    SendMessageA(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
 }
 
 void CAdminDlg::LocateProfiles()
@@ -100,11 +130,12 @@ void CAdminDlg::FillDisplayModes(UINT currentShowCommand)
     }
 }
 
-// The list sorts the names itself.
+// The list sorts the names itself; its drop-down shows the longest name whole.
 void CAdminDlg::FillQueueList()
 {
     for (const std::string& name : ReadQueueNames(m_serverProfile))
         m_queueCombo.AddString(name);
+    m_queueCombo.FitDroppedWidthToEntries();
 }
 
 bool CAdminDlg::GetSelectedQueue(std::string& queueName) const

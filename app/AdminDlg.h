@@ -3,6 +3,7 @@
 #include "config/ProfileFile.h"
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
+#include "framework/ToolTip.h"
 
 #include <string>
 
@@ -12,7 +13,7 @@ class CAdminDlg : public CDialog
 {
 public:
     CAdminDlg();
-    ~CAdminDlg() override = default;
+    ~CAdminDlg() override;
 
 protected:
     void DoDataExchange(CDataExchange* exchange) override;
@@ -33,6 +34,7 @@ private:
     void OnDestroy();
 
     // Start-up steps.
+    void ShowProgramIcon();
     void LocateProfiles();
     UINT ReadCurrentShowCommand();
     void FillDisplayModes(UINT currentShowCommand);
@@ -50,4 +52,8 @@ private:
     std::string m_serverProfilePath;
     CProfileFile m_systemProfile;
     CProfileFile m_serverProfile;
+    // The whole of the two directories, which their controls shorten in the middle.
+    CToolTip m_pathTips;
+    HICON m_bigIcon = nullptr;
+    HICON m_smallIcon = nullptr;
 };

@@ -53,3 +53,33 @@ std::string CComboBox::GetLBText(int index) const
                         nullptr);
     return text;
 }
+
+void CComboBox::FitDroppedWidthToEntries()
+{
+    HDC dc = GetDC(m_window);
+    HGDIOBJ previousFont =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_window, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    const int count = static_cast<int>(Send(CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+    {
+        const std::string text = GetLBText(i);
+        SIZE extent = {};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        widest = extent.cx > widest ? extent.cx : widest;
+    }
+    SelectObject(dc, previousFont);
+    ReleaseDC(m_window, dc);
+
+    // The list's frame, its scroll bar and a little room either side of the text.
+    const int chrome = 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL) +
+                       2 * GetSystemMetrics(SM_CXFIXEDFRAME) + 8;
+    RECT box;
+    GetWindowRect(m_window, &box);
+    RECT workArea;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    int width = widest + chrome;
+    width = width < box.right - box.left ? box.right - box.left : width;
+    width = width > workArea.right - workArea.left ? workArea.right - workArea.left : width;
+    Send(CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
+}

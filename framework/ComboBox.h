@@ -20,6 +20,9 @@ public:
     DWORD_PTR GetItemData(int index) const;
     // The text of entry `index`; empty when there is no such entry.
     std::string GetLBText(int index) const;
+    // Widens the drop-down list, never the box itself, so that the longest entry shows whole
+    // (within the screen's width).
+    void FitDroppedWidthToEntries();
 
 private:
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const;

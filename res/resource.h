@@ -24,6 +24,9 @@
 #define IDC_STATIC (-1)
 #endif
 
+// About box controls
+#define IDC_ABOUT_VERSION 1200
+
 // Progress window controls
 #define IDC_PROGRESS_STEP 1100
 #define IDC_PROGRESS_FILES 1101
@@ -62,6 +65,9 @@
 #define IDS_PROGRESS_FILES 83
 #define IDS_PROGRESS_BYTES 84
 
+// About box texts
+#define IDS_ABOUT_VERSION 90
+
 // Parts of message texts
 #define IDS_CHANGED_MEANWHILE 96
 #define IDS_LINK_NOT_FOLLOWED 97
@@ -74,7 +80,3 @@
 
 // Application title
 #define IDS_APP_TITLE 57344
-
-// Version
-#define KEL_VERSION_TEXT "2.1.0.0"
-#define KEL_VERSION_NUMBERS 2, 1, 0, 0

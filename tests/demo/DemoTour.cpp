@@ -1,7 +1,8 @@
-// demo-tour.exe SHOTS_DIR: opens kel-admin.exe (beside this program) on the environment that
-// scripts/demo lays out and takes the README's pictures as a user sees them: the main dialog,
-// the progress window of a long "Set Dir", and a message box. Each is saved as a bitmap in
-// SHOTS_DIR (a Windows path); scripts/demo turns them into PNG files.
+// demo-tour.exe SHOTS_DIR [SETUP_EXE]: opens kel-admin.exe (beside this program) on the
+// environment that scripts/demo lays out and takes the README's pictures as a user sees them:
+// the main dialog, the progress window of a long "Set Dir", and a message box; then, given the
+// installer, runs it through its pages (licence, folder, finish) and pictures each. Each is
+// saved as a bitmap in SHOTS_DIR (a Windows path); scripts/demo turns them into PNG files.
 #include "res/resource.h"
 #include "tests/driver/TestFiles.h"
 #include "tests/driver/ToolProcess.h"
@@ -59,6 +60,91 @@ int Fail(const char* what)
     return 1;
 }
 
+// The first descendant of `parent` whose text is `text`, or null.
+HWND FindChildByText(HWND parent, const std::string& text)
+{
+    struct Search
+    {
+        const std::string& text;
+        HWND found;
+    } search{text, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM lParam) -> BOOL
+        {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            if (WindowTextOf(child) == s->text)
+                s->found = child;
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The visible dialog window of process `processId`, or null.
+HWND FindDialogOf(DWORD processId)
+{
+    struct Search
+    {
+        DWORD processId;
+        HWND found;
+    } search{processId, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL
+        {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->processId && IsWindowVisible(window) && IsDialogWindow(window))
+                s->found = window;
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Runs the installer through its pages as a user would, pictures each, and finishes without
+// starting the tool.
+int TourTheInstaller(const std::string& setup, const std::string& shots)
+{
+    std::string commandLine = "\"" + setup + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(setup.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return Fail("the installer did not start");
+    HWND wizard = nullptr;
+    WaitUntil([&] { return (wizard = FindDialogOf(process.dwProcessId)) != nullptr; }, 30000);
+    if (wizard == nullptr)
+        return Fail("the installer's window did not appear");
+    const struct
+    {
+        const char* page; // a text that shows the page is up
+        const char* picture;
+    } pages[] = {
+        {"I &Agree", "installer-licence.bmp"},
+        {"&Install", "installer-folder.bmp"},
+        {"Run KEL Administrator", "installer-finish.bmp"},
+    };
+    for (const auto& page : pages)
+    {
+        HWND shown = nullptr;
+        if (!WaitUntil([&] { return (shown = FindChildByText(wizard, page.page)) != nullptr; },
+                       30000))
+            return Fail(page.page);
+        Sleep(700); // let the page paint
+        CaptureWindow(wizard, shots + page.picture);
+        if (std::string(page.page) == "Run KEL Administrator")
+            SendMessageA(shown, BM_SETCHECK, BST_UNCHECKED, 0);
+        PostMessageA(wizard, WM_COMMAND, IDOK, 0);
+    }
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return 0;
+}
+
 int IndexOfQueue(const CToolProcess& tool, const std::string& name)
 {
     for (int i = 0; i < tool.ComboCount(IDC_QUEUE_LIST); ++i)
@@ -70,8 +156,8 @@ int IndexOfQueue(const CToolProcess& tool, const std::string& name)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-        return Fail("usage: demo-tour.exe SHOTS_DIR");
+    if (argc != 2 && argc != 3)
+        return Fail("usage: demo-tour.exe SHOTS_DIR [SETUP_EXE]");
     const std::string shots = std::string(argv[1]) + "\\";
     CToolProcess tool;
     if (!tool.Start(ThisProgramDirectory() + "kel-admin.exe"))
@@ -79,6 +165,16 @@ int main(int argc, char** argv)
     Sleep(500); // let it paint
     if (!CaptureWindow(tool.Dialog(), shots + "kel-admin.bmp"))
         return Fail("the main dialog could not be captured");
+
+    // The About box, for a look at its lines (not in the README).
+    tool.Click(IDC_ABOUT);
+    if (HWND about = tool.FindWindowByCaption("About KEL Administrator"))
+    {
+        Sleep(300);
+        CaptureWindow(about, shots + "kel-admin-about.bmp");
+        PostMessageA(about, WM_COMMAND, IDOK, 0);
+        WaitUntil([&] { return !IsWindow(about); });
+    }
 
     // A long "Set Dir", pictured while it copies.
     PostMessageA(tool.Control(IDC_QUEUE_LIST), CB_SETCURSEL, IndexOfQueue(tool, kLongQueue), 0);
@@ -114,5 +210,5 @@ int main(int argc, char** argv)
     tool.TakeAllMessageBoxes();
     PostMessageA(tool.Control(IDOK), BM_CLICK, 0, 0);
     tool.WaitForExit(10000);
-    return 0;
+    return argc == 3 ? TourTheInstaller(argv[2], shots) : 0;
 }

@@ -173,6 +173,45 @@ LRESULT CToolProcess::ComboItemData(int id, int index) const
     return SendMessageW(Control(id), CB_GETITEMDATA, index, 0);
 }
 
+std::string CToolProcess::ToolTipText(int id)
+{
+    struct Search
+    {
+        HWND owner;
+        HWND found;
+    } search{m_dialog, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL
+        {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            char className[64] = "";
+            GetClassNameA(window, className, sizeof className);
+            if (lstrcmpiA(className, TOOLTIPS_CLASSA) == 0 &&
+                GetWindow(window, GW_OWNER) == s->owner)
+                s->found = window;
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr)
+        return std::string();
+    const size_t textSize = 1024;
+    struct RemoteTool
+    {
+        TTTOOLINFOW info;
+        wchar_t text[textSize];
+    } local = {};
+    auto* remote = static_cast<RemoteTool*>(WriteRemote(&local, sizeof local));
+    local.info.cbSize = sizeof local.info;
+    local.info.hwnd = m_dialog;
+    local.info.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    local.info.lpszText = remote->text;
+    WriteProcessMemory(m_process.hProcess, remote, &local, sizeof local, nullptr);
+    SendMessageW(search.found, TTM_GETTEXTW, textSize, reinterpret_cast<LPARAM>(&remote->info));
+    ReadRemote(remote, &local, sizeof local);
+    local.text[textSize - 1] = L'\0';
+    return Narrow(local.text);
+}
+
 void CToolProcess::SyncWindow(HWND window, DWORD timeoutMs)
 {
     const UINT_PTR sequence = ++m_markerSequence;

@@ -31,6 +31,8 @@ public:
     int ComboSelection(int id) const;
     std::string ComboText(int id, int index) const;
     LRESULT ComboItemData(int id, int index) const;
+    // The text of the main dialog's tooltip over control `id`; empty when there is none.
+    std::string ToolTipText(int id);
 
     // User actions on the main dialog.
     void Click(int id);

@@ -177,3 +177,30 @@ TEST_F(StartupTest, EveryWayOfClosingWritesNothingAndBroadcastsNothing)
     EXPECT_EQ(ReadFileText(kSystemProfile), systemBefore);
     EXPECT_EQ(ReadFileText(kServerProfile), serverBefore);
 }
+
+TEST_F(StartupTest, LongPathsAndNamesStayReadable)
+{
+    const std::string longRoot = "C:\\kel\\" + std::string(90, 'r') + "\\" + std::string(90, 's');
+    const std::string longQueueDir = "C:\\kel\\" + std::string(90, 'q') + "\\end";
+    const std::string longName = "Colour laser printers on the second floor of the east wing";
+    WriteProfile(kSystemProfile, "[Settings]\nQueueDir=" + longRoot + "\n");
+    WriteProfile(kServerProfile, "[Queues]\nQueue1=" + longName + "\nQueue2=Alpha\n[" + longName +
+                                     "]\nqueuedir=" + longQueueDir + "\n");
+    StartTool();
+
+    // The controls shorten a long path in its middle but hold it whole, and show it as a tip.
+    EXPECT_EQ(m_tool.ControlText(IDC_ROOT_DIR), longRoot);
+    EXPECT_EQ(m_tool.ToolTipText(IDC_ROOT_DIR), longRoot);
+    PostMessageA(m_tool.Control(IDC_QUEUE_LIST), CB_SETCURSEL, 1, 0);
+    m_tool.OpenAndCloseDropDown(IDC_QUEUE_LIST);
+    ASSERT_EQ(m_tool.ComboText(IDC_QUEUE_LIST, 1), longName);
+    EXPECT_EQ(m_tool.ControlText(IDC_QUEUE_DIR), longQueueDir);
+    EXPECT_EQ(m_tool.ToolTipText(IDC_QUEUE_DIR), longQueueDir);
+
+    // The drop-down is wide enough for the long name, though the box keeps its size.
+    RECT box;
+    GetWindowRect(m_tool.Control(IDC_QUEUE_LIST), &box);
+    const LRESULT dropped = SendMessageW(m_tool.Control(IDC_QUEUE_LIST), CB_GETDROPPEDWIDTH, 0, 0);
+    EXPECT_GT(dropped, box.right - box.left);
+    EXPECT_GE(dropped, static_cast<LRESULT>(4 * longName.size())) << "about 4 pixels a letter";
+}

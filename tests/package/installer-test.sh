@@ -1,38 +1,72 @@
 #!/usr/bin/env bash
-# Installs the Windows installer silently under Wine into a chosen folder, checks the files,
-# the Start menu entries and the uninstall entry, then uninstalls silently and checks that
-# everything is gone. Usage: installer-test.sh INSTALLER TOOL_EXE
+# Installs the Windows installer silently under Wine, checks the files, the Start menu entries
+# and the uninstall entry, then uninstalls silently and checks that everything of the tool is
+# gone and nothing else. Twice: into a chosen folder (/D=), and into the default folder, which
+# is the server's own when the system profile names the server's profile.
+# Usage: installer-test.sh INSTALLER TOOL_EXE
 set -euo pipefail
 installer="$1"
 built_tool="$2"
-dir='C:\KelAdminTest' # NSIS reads /D= unquoted, and Wine quotes arguments with blanks
-unix_dir="$(winepath -u "$dir")"
 menu="$(winepath -u 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\KEL Administrator')"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KELAdministrator'
+system_profile="$(winepath -u 'C:\windows\kel.ini')"
+passed=0
 failures=0
 check() { # description, command...
     local what="$1"
     shift
-    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+    if "$@"; then
+        echo "ok: $what"
+        passed=$((passed + 1))
+    else
+        echo "FAILED: $what"
+        failures=$((failures + 1))
+    fi
 }
 
-rm -rf "$unix_dir" "$menu"
-wine "$(winepath -w "$installer")" /S "/D=$dir" </dev/null
-check "the tool is installed byte for byte" cmp -s "$unix_dir/kel-admin.exe" "$built_tool"
-check "the read-me is installed" test -s "$unix_dir/ReadMe.txt"
-check "the licence is installed" test -s "$unix_dir/LICENSE.txt"
-check "the uninstaller is installed" test -s "$unix_dir/Uninstall.exe"
-check "the Start menu entry exists" test -s "$menu/KEL Administrator.lnk"
-check "the uninstall entry names the folder" \
-    bash -c "wine reg query '$key' /v InstallLocation 2>/dev/null | grep -qF '$dir'"
+# install_and_uninstall FOLDER [INSTALLER ARGUMENTS...]: FOLDER is where the tool must land.
+install_and_uninstall() {
+    local dir="$1"
+    shift
+    local unix_dir
+    unix_dir="$(winepath -u "$dir")"
+    rm -rf "$menu"
+    wine "$(winepath -w "$installer")" /S "$@" </dev/null
+    check "the tool is installed byte for byte in $dir" cmp -s "$unix_dir/kel-admin.exe" "$built_tool"
+    check "the read-me is installed, with CRLF line ends" bash -c "test -s '$unix_dir/kel-admin-ReadMe.txt' && ! grep -qv $'\\r$' '$unix_dir/kel-admin-ReadMe.txt'"
+    check "the licence is installed" test -s "$unix_dir/kel-admin-LICENSE.txt"
+    check "the uninstaller is installed" test -s "$unix_dir/kel-admin-uninstall.exe"
+    check "the Start menu entry exists" test -s "$menu/KEL Administrator.lnk"
+    check "the uninstall entry names the folder" \
+        bash -c "wine reg query '$key' /v InstallLocation 2>/dev/null | grep -qF '$dir'"
 
-# _?= runs the uninstaller in place, so that it is waited for.
-wine "$dir\\Uninstall.exe" /S "_?=$dir" </dev/null
-check "the tool is removed" test ! -e "$unix_dir/kel-admin.exe"
-check "the read-me and licence are removed" test ! -e "$unix_dir/ReadMe.txt" -a ! -e "$unix_dir/LICENSE.txt"
-check "the Start menu entries are removed" test ! -e "$menu"
-check "the uninstall entry is removed" bash -c "! wine reg query '$key' >/dev/null 2>&1"
-rm -rf "$unix_dir"
+    # _?= runs the uninstaller in place, so that it is waited for.
+    wine "$dir\\kel-admin-uninstall.exe" /S "_?=$dir" </dev/null
+    check "the tool is removed" test ! -e "$unix_dir/kel-admin.exe"
+    check "its read-me and licence are removed" \
+        test ! -e "$unix_dir/kel-admin-ReadMe.txt" -a ! -e "$unix_dir/kel-admin-LICENSE.txt"
+    check "the Start menu entries are removed" test ! -e "$menu"
+    check "the uninstall entry is removed" bash -c "! wine reg query '$key' >/dev/null 2>&1"
+}
 
-echo "$((10 - failures)) passed, $failures failed"
+# A chosen folder. NSIS reads /D= unquoted, and Wine quotes arguments with blanks.
+rm -rf "$(winepath -u 'C:\KelAdminTest')"
+install_and_uninstall 'C:\KelAdminTest' '/D=C:\KelAdminTest'
+rm -rf "$(winepath -u 'C:\KelAdminTest')"
+
+# The server's own folder, found from the system profile; the server's files there stay.
+server_dir="$(winepath -u 'C:\KelServerTest')"
+rm -rf "$server_dir"
+mkdir -p "$server_dir"
+printf '[Queues]\r\nQueue1=Laser\r\n' >"$server_dir/kel.ini"
+printf 'the server read-me\r\n' >"$server_dir/ReadMe.txt"
+saved_profile=""
+[ -f "$system_profile" ] && saved_profile="$(cat "$system_profile")"
+printf '[Settings]\r\nIni=C:\\KelServerTest\\kel.ini\r\n' >"$system_profile"
+install_and_uninstall 'C:\KelServerTest'
+check "the server's own files stay" test -s "$server_dir/kel.ini" -a -s "$server_dir/ReadMe.txt"
+if [ -n "$saved_profile" ]; then printf '%s' "$saved_profile" >"$system_profile"; else rm -f "$system_profile"; fi
+rm -rf "$server_dir"
+
+echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]

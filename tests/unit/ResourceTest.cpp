@@ -1,10 +1,14 @@
 // The dialog templates and the string table, loaded as the tool loads them.
 #include "res/resource.h"
+#include "app/AboutDlg.h"
+#include "app/AdminDlg.h"
+#include "tests/driver/TestFiles.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -97,7 +101,11 @@ TEST(ResourceTest, MainDialogTemplateHasItsControlsInTabOrder)
             {IDC_ABOUT, "Button", "About", {95, 158, 50, 14}, tab},
             {IDC_DISPLAY_MODE, "ComboBox", "", {29, 20, 65, 50}, tab | CBS_DROPDOWNLIST},
             {IDC_SET_DISPLAY, "Button", "Set Display", {106, 19, 50, 14}, tab},
-            {IDC_ROOT_DIR, "Static", "<root dir>", {10, 55, 165, 8}, group | SS_NOPREFIX},
+            {IDC_ROOT_DIR,
+             "Static",
+             "<root dir>",
+             {10, 55, 165, 8},
+             group | SS_NOPREFIX | SS_PATHELLIPSIS | SS_NOTIFY},
             {IDC_BROWSE_ROOT, "Button", "Browse", {37, 68, 50, 14}, tab},
             {IDC_SET_ROOT, "Button", "Set Root", {97, 68, 50, 14}, tab},
             {IDC_STATIC, "Button", "Change the way KEL is displayed", {5, 5, 176, 35}, BS_GROUPBOX},
@@ -109,17 +117,32 @@ TEST(ResourceTest, MainDialogTemplateHasItsControlsInTabOrder)
              BS_GROUPBOX},
             {IDC_STATIC, "Static", "Select a queue", {12, 105, 62, 8}, group},
             {IDC_QUEUE_LIST, "ComboBox", "", {12, 119, 75, 56}, tab | CBS_DROPDOWNLIST | CBS_SORT},
-            {IDC_QUEUE_DIR, "Static", "<queue dir>", {12, 137, 161, 8}, group | SS_NOPREFIX},
+            {IDC_QUEUE_DIR,
+             "Static",
+             "<queue dir>",
+             {12, 137, 161, 8},
+             group | SS_NOPREFIX | SS_PATHELLIPSIS | SS_NOTIFY},
             {IDC_BROWSE_QUEUE, "Button", "Browse", {112, 105, 50, 14}, tab},
             {IDC_SET_DIR, "Button", "Set Dir", {112, 121, 50, 14}, tab},
         });
 }
 
-TEST(ResourceTest, AboutBoxHoldsTheIconAndAnOkButton)
+TEST(ResourceTest, MainDialogShowsTheProgramIconInItsCaptionAndTaskBarButton)
 {
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUTBOX),
-                                     nullptr, NullDialogProc, 0);
-    ASSERT_NE(dialog, nullptr);
+    // Asked in this process: the platform gives no window's icon to another process.
+    CAdminDlg dialog;
+    ASSERT_TRUE(dialog.Create());
+    EXPECT_NE(SendMessageA(dialog.GetSafeHwnd(), WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageA(dialog.GetSafeHwnd(), WM_GETICON, ICON_SMALL, 0), 0);
+    dialog.DestroyWindow();
+}
+
+// Also run at 144 dpi (the test "unit-144dpi"): every line must show whole at either.
+TEST(ResourceTest, AboutBoxShowsEveryLineWholeAtThisDpi)
+{
+    CAboutDlg about(nullptr);
+    ASSERT_TRUE(about.Create());
+    HWND dialog = about.GetSafeHwnd();
     EXPECT_EQ(TextOf(dialog), "About KEL Administrator");
     RECT size = {0, 0, 215, 100};
     MapDialogRect(dialog, &size);
@@ -136,15 +159,31 @@ TEST(ResourceTest, AboutBoxHoldsTheIconAndAnOkButton)
     std::string texts;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     {
-        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-            ClassOf(child) == "Static")
+        if (ClassOf(child) != "Static")
+            continue;
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+        {
             hasIcon = SendMessageA(child, STM_GETICON, 0, 0) != 0;
-        texts += TextOf(child) + "\n";
+            continue;
+        }
+        const std::string text = TextOf(child);
+        texts += text + "\n";
+        HDC dc = GetDC(child);
+        HGDIOBJ previous =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)));
+        RECT needed = {0, 0, 0, 0};
+        DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, previous);
+        ReleaseDC(child, dc);
+        RECT shown;
+        GetClientRect(child, &shown);
+        EXPECT_LE(needed.right, shown.right) << text;
+        EXPECT_LE(needed.bottom, shown.bottom) << text;
     }
     EXPECT_TRUE(hasIcon);
     EXPECT_NE(texts.find("KEL Administrator version 2.1\n"), std::string::npos) << texts;
     EXPECT_NE(texts.find("For KEL Administrator support, please contact:\n"), std::string::npos);
-    DestroyWindow(dialog);
+    about.DestroyWindow();
 }
 
 TEST(ResourceTest, StringTableHoldsEveryTextOfTheTool)
@@ -203,4 +242,36 @@ TEST(ResourceTest, IconHasThreeSizes)
         DeleteObject(info.hbmMask);
         DestroyIcon(static_cast<HICON>(icon));
     }
+}
+
+// The built program as it ships: its headers and its manifest, read from the file.
+TEST(ResourceTest, TheProgramIsTerminalServerAwareWithoutDebugSectionsAndAsksForElevation)
+{
+    const std::string program = ThisProgramDirectory() + "kel-admin.exe";
+    const std::string image = ReadFileText(program);
+    ASSERT_GT(image.size(), sizeof(IMAGE_DOS_HEADER));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + dos->e_lfanew);
+    ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
+    EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics &
+                IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section)
+    {
+        const std::string name(reinterpret_cast<const char*>(section->Name),
+                               strnlen(reinterpret_cast<const char*>(section->Name), 8));
+        EXPECT_NE(name.rfind(".debug", 0), 0u) << name;
+    }
+    EXPECT_EQ(nt->FileHeader.PointerToSymbolTable, 0u) << "no symbol table";
+
+    HMODULE file = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(file, nullptr);
+    HRSRC found = FindResourceA(file, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)); // RT_MANIFEST
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(file, found))),
+                               SizeofResource(file, found));
+    FreeLibrary(file);
+    EXPECT_NE(manifest.find("level=\"highestAvailable\""), std::string::npos);
+    EXPECT_NE(manifest.find(">PerMonitorV2, System</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << "before Windows 10";
 }
