@@ -1,5 +1,7 @@
 #include "framework/ComboBox.h"
 
+#include "framework/WideText.h"
+
 #include <vector>
 
 LRESULT CComboBox::Send(UINT message, WPARAM wParam, LPARAM lParam) const
@@ -46,12 +48,7 @@ std::string CComboBox::GetLBText(int index) const
                                         reinterpret_cast<LPARAM>(wide.data()));
     if (copied == CB_ERR || copied == 0)
         return std::string();
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), nullptr,
-                                         0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), &text[0], size, nullptr,
-                        nullptr);
-    return text;
+    return NarrowText(std::wstring(wide.data(), static_cast<size_t>(copied)));
 }
 
 void CComboBox::FitDroppedWidthToEntries()

@@ -1,5 +1,6 @@
 #include "ui/FolderBrowser.h"
 
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
 
 #include <shlobj.h>
@@ -8,16 +9,6 @@ namespace
 {
 // Only file-system folders can be confirmed.
 const UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS;
-
-std::string NarrowText(const std::wstring& wide)
-{
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &narrow[0], size,
-                        nullptr, nullptr);
-    return narrow;
-}
 } // namespace
 
 int CALLBACK CFolderBrowser::OnBrowseEvent(HWND dialog, UINT event, LPARAM, LPARAM initialFolder)

@@ -84,23 +84,10 @@ HWND FindChildByText(HWND parent, const std::string& text)
 // The visible dialog window of process `processId`, or null.
 HWND FindDialogOf(DWORD processId)
 {
-    struct Search
-    {
-        DWORD processId;
-        HWND found;
-    } search{processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL
-        {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId && IsWindowVisible(window) && IsDialogWindow(window))
-                s->found = window;
-            return s->found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window : TopLevelWindowsOf(processId))
+        if (IsWindowVisible(window) && IsDialogWindow(window))
+            return window;
+    return nullptr;
 }
 
 // Runs the installer through its pages as a user would, pictures each, and finishes without

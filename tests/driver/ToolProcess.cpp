@@ -99,25 +99,34 @@ void CToolProcess::InstallHooks()
     m_messageHook = SetWindowsHookExA(WH_GETMESSAGE, message, m_hookDll, m_process.dwThreadId);
 }
 
-std::vector<HWND> CToolProcess::TopLevelDialogs() const
+std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 {
     struct Search
     {
         DWORD processId;
         std::vector<HWND> found;
-    } search{m_process.dwProcessId, {}};
+    } search{processId, {}};
     EnumWindows(
         [](HWND window, LPARAM lParam) -> BOOL
         {
             auto* s = reinterpret_cast<Search*>(lParam);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId && IsDialogWindow(window))
+            if (owner == s->processId)
                 s->found.push_back(window);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::vector<HWND> CToolProcess::TopLevelDialogs() const
+{
+    std::vector<HWND> dialogs;
+    for (HWND window : TopLevelWindowsOf(m_process.dwProcessId))
+        if (IsDialogWindow(window))
+            dialogs.push_back(window);
+    return dialogs;
 }
 
 HWND CToolProcess::FindWindowByCaption(const std::string& caption) const
@@ -175,24 +184,11 @@ LRESULT CToolProcess::ComboItemData(int id, int index) const
 
 std::string CToolProcess::ToolTipText(int id)
 {
-    struct Search
-    {
-        HWND owner;
-        HWND found;
-    } search{m_dialog, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL
-        {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            char className[64] = "";
-            GetClassNameA(window, className, sizeof className);
-            if (lstrcmpiA(className, TOOLTIPS_CLASSA) == 0 &&
-                GetWindow(window, GW_OWNER) == s->owner)
-                s->found = window;
-            return s->found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (search.found == nullptr)
+    HWND tooltip = nullptr;
+    for (HWND window : TopLevelWindowsOf(m_process.dwProcessId))
+        if (ClassOf(window) == TOOLTIPS_CLASSA && GetWindow(window, GW_OWNER) == m_dialog)
+            tooltip = window;
+    if (tooltip == nullptr)
         return std::string();
     const size_t textSize = 1024;
     struct RemoteTool
@@ -206,7 +202,7 @@ std::string CToolProcess::ToolTipText(int id)
     local.info.uId = reinterpret_cast<UINT_PTR>(Control(id));
     local.info.lpszText = remote->text;
     WriteProcessMemory(m_process.hProcess, remote, &local, sizeof local, nullptr);
-    SendMessageW(search.found, TTM_GETTEXTW, textSize, reinterpret_cast<LPARAM>(&remote->info));
+    SendMessageW(tooltip, TTM_GETTEXTW, textSize, reinterpret_cast<LPARAM>(&remote->info));
     ReadRemote(remote, &local, sizeof local);
     local.text[textSize - 1] = L'\0';
     return Narrow(local.text);

@@ -99,6 +99,9 @@ private:
     std::vector<void*> m_remoteBlocks;
 };
 
+// Every top-level window of process `processId`.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+
 // Waits, polling, until `condition` holds or the time is up; returns whether it held.
 template <class Condition> bool WaitUntil(Condition condition, DWORD milliseconds = 10000)
 {

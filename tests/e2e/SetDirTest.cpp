@@ -143,6 +143,16 @@ protected:
         }
     }
 
+    // Starts the server and the tool, chooses `folder` for Alpha and keeps the server profile
+    // as it then stands.
+    void StartChoosing(const std::string& folder)
+    {
+        StartServer();
+        StartTool();
+        BrowseTo(folder);
+        m_serverProfileBefore = ReadFileText(kServerProfile);
+    }
+
     // Replaces Alpha's directory by a long queue and starts the tool with the new directory
     // chosen.
     void StartWithLongQueue()
@@ -150,10 +160,7 @@ protected:
         DeleteTree(kAlphaDir);
         MakeLongQueue(kAlphaDir, kLongQueueJobs);
         m_alphaFiles = SnapshotFiles(kAlphaDir);
-        StartServer();
-        StartTool();
-        BrowseTo(kNewDir);
-        m_serverProfileBefore = ReadFileText(kServerProfile);
+        StartChoosing(kNewDir);
     }
 
     // Clicks "Set Dir" and waits until the progress window shows the copying step with a
@@ -173,7 +180,7 @@ protected:
             20000);
     }
 
-    static constexpr int kLongQueueJobs = 500; // 1,001 files
+    static constexpr int kLongQueueJobs = 750; // 1,501 files
     std::map<std::string, std::string> m_alphaFiles;
     std::string m_serverProfileBefore;
 };
@@ -319,10 +326,7 @@ TEST_F(SetDirTest, WithoutQueuesSetDirDoesNothing)
 
 TEST_F(SetDirTest, AProfileThatCannotBeWrittenStoresNothingAndARetrySucceeds)
 {
-    StartServer();
-    StartTool();
-    BrowseTo(kNewDir);
-    const std::string before = ReadFileText(kServerProfile);
+    StartChoosing(kNewDir);
     {
         CImmutableFile locked(kServerProfile);
         if (!locked.Made())
@@ -335,7 +339,7 @@ TEST_F(SetDirTest, AProfileThatCannotBeWrittenStoresNothingAndARetrySucceeds)
                                      kServerProfile + " :\nPermission denied");
         EXPECT_EQ(boxes[0].iconKind, MB_ICONEXCLAMATION);
         EXPECT_TRUE(SnapshotFiles(kNewDir).empty()) << "the new directory is as it was";
-        ExpectNothingCarriedStoredOrPosted(before);
+        ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
     }
     m_tool.Click(IDC_SET_DIR);
     EXPECT_EQ(TakeTexts(), Texts{});
@@ -411,16 +415,13 @@ TEST_F(SetDirTest, ADiskThatFillsDuringTheCarryOverGivesOneMessageAndIsLeftAsItW
     CSmallDisk disk(small, 48);
     if (!disk.Mounted())
         GTEST_SKIP() << "the host refused to mount a tmpfs (it needs root)";
-    StartServer();
-    StartTool();
-    BrowseTo(small);
-    const std::string before = ReadFileText(kServerProfile);
+    StartChoosing(small);
     m_tool.ClickAndWait(IDC_SET_DIR, 30000);
     const auto boxes = m_tool.TakeAllMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u) << "one message for a full destination";
     EXPECT_EQ(LastLine(boxes[0].text), "No space left on device") << boxes[0].text;
     EXPECT_TRUE(SnapshotFiles(small).empty()) << "what the move created is removed";
-    ExpectNothingCarriedStoredOrPosted(before);
+    ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
 }
 
 TEST_F(SetDirTest, ADiskThatFillsDuringTheJobRewriteStoresNothing)
@@ -446,17 +447,14 @@ TEST_F(SetDirTest, ADiskThatFillsDuringTheJobRewriteStoresNothing)
         GTEST_SKIP() << "the host refused to mount a tmpfs (it needs root)";
     const std::string longer = small + "\\a-new-queue-directory-with-a-longer-name";
     ASSERT_TRUE(MakeDirectories(longer));
-    StartServer();
-    StartTool();
-    BrowseTo(longer);
-    const std::string before = ReadFileText(kServerProfile);
+    StartChoosing(longer);
     m_tool.Click(IDC_SET_DIR);
     const auto boxes = m_tool.TakeAllMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Can't store the new setting in\n\t" + longer +
                                  "\\cf1.ini :\nNo space left on device");
     EXPECT_TRUE(SnapshotFiles(longer).empty()) << "what the move created is removed";
-    ExpectNothingCarriedStoredOrPosted(before);
+    ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
 }
 
 TEST_F(SetDirTest, TooLittleFreeSpaceIsRefusedBeforeAnythingIsCopied)
@@ -467,10 +465,7 @@ TEST_F(SetDirTest, TooLittleFreeSpaceIsRefusedBeforeAnythingIsCopied)
     CSmallDisk disk(small, 64);
     if (!disk.Mounted())
         GTEST_SKIP() << "the host refused to mount a tmpfs (it needs root)";
-    StartServer();
-    StartTool();
-    BrowseTo(small);
-    const std::string before = ReadFileText(kServerProfile);
+    StartChoosing(small);
     m_tool.Click(IDC_SET_DIR);
     const auto boxes = m_tool.TakeAllMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
@@ -480,7 +475,7 @@ TEST_F(SetDirTest, TooLittleFreeSpaceIsRefusedBeforeAnythingIsCopied)
     EXPECT_NE(boxes[0].text.find(" KB needed, 64.0 KB free)."), std::string::npos) << boxes[0].text;
     EXPECT_EQ(boxes[0].iconKind, MB_ICONEXCLAMATION);
     EXPECT_TRUE(SnapshotFiles(small).empty());
-    ExpectNothingCarriedStoredOrPosted(before);
+    ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
 }
 
 TEST_F(SetDirTest, ALongMoveStaysResponsiveAndShowsItsProgress)
@@ -493,7 +488,7 @@ TEST_F(SetDirTest, ALongMoveStaysResponsiveAndShowsItsProgress)
     EXPECT_EQ(GetWindow(progress, GW_OWNER), m_tool.Dialog());
     EXPECT_FALSE(IsWindowEnabled(m_tool.Dialog())) << "the main dialog waits";
     const std::string files = WindowTextOf(GetDlgItem(progress, IDC_PROGRESS_FILES));
-    EXPECT_NE(files.find(" of 1,001 files"), std::string::npos) << files;
+    EXPECT_NE(files.find(" of 1,501 files"), std::string::npos) << files;
     EXPECT_NE(WindowTextOf(GetDlgItem(progress, IDC_PROGRESS_BYTES)).find(" of "),
               std::string::npos);
 
