@@ -10,16 +10,18 @@ namespace
 // The program's version from its version resource: major and minor number.
 bool ReadProgramVersion(unsigned& major, unsigned& minor)
 {
-    char path[MAX_PATH] = "";
-    if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0)
+    // The wide form: the program may lie in a folder whose name the code page cannot write.
+    wchar_t path[MAX_PATH] = L"";
+    const DWORD pathLength = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (pathLength == 0 || pathLength >= MAX_PATH)
         return false;
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    const DWORD size = GetFileVersionInfoSizeW(path, &handle);
     std::vector<char> block(size);
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
-    if (size == 0 || !GetFileVersionInfoA(path, 0, size, block.data()) ||
-        !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) ||
+    if (size == 0 || !GetFileVersionInfoW(path, 0, size, block.data()) ||
+        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) ||
         length < sizeof *info)
         return false;
     major = HIWORD(info->dwProductVersionMS);

@@ -1,6 +1,7 @@
 #include "framework/ComboBox.h"
 
 #include "framework/WideText.h"
+#include "framework/WorkArea.h"
 
 #include <vector>
 
@@ -73,8 +74,7 @@ void CComboBox::FitDroppedWidthToEntries()
                        2 * GetSystemMetrics(SM_CXFIXEDFRAME) + 8;
     RECT box;
     GetWindowRect(m_window, &box);
-    RECT workArea;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    const RECT workArea = WorkAreaOf(m_window);
     int width = widest + chrome;
     width = width < box.right - box.left ? box.right - box.left : width;
     width = width > workArea.right - workArea.left ? workArea.right - workArea.left : width;

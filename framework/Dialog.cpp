@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/WinApp.h"
+#include "framework/WorkArea.h"
 
 #include <algorithm>
 #include <exception>
@@ -44,10 +45,10 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate)
 
 void CDialog::CenterWindow()
 {
-    RECT workArea;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    RECT area = workArea;
+    // Within the work area of the monitor that shows the owner, or the dialog itself.
     HWND owner = GetWindow(m_hWnd, GW_OWNER);
+    const RECT workArea = WorkAreaOf(owner != nullptr ? owner : m_hWnd);
+    RECT area = workArea;
     if (owner != nullptr)
         GetWindowRect(owner, &area);
 
@@ -99,9 +100,16 @@ BOOL CDialog::Dispatch(UINT message, WPARAM wParam)
 {
     const UINT id = LOWORD(wParam);
     const UINT notification = HIWORD(wParam);
+    // A command runs to its end before the next one starts. A modal loop that the command
+    // opens (a message box) dispatches whatever is posted meanwhile: such a command is dropped,
+    // as its user could not have given it to the disabled dialog anyway.
+    if (message == WM_COMMAND && m_handling)
+        return TRUE;
     if (const CommandEntry* entry = FindEntry(message, id, notification))
     {
+        m_handling = message == WM_COMMAND;
         (this->*entry->handler)();
+        m_handling = false;
         // Destruction goes on with the system's own clean-up.
         return message == WM_DESTROY ? FALSE : TRUE;
     }

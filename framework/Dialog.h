@@ -57,8 +57,8 @@ public:
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     void EndDialog(INT_PTR result) { ::EndDialog(m_hWnd, result); }
 
-    // Centres the dialog over its owner, or over the desktop's work area when it has none,
-    // keeping it within the work area.
+    // Centres the dialog over its owner, or over the work area when it has none, keeping it
+    // within the work area of the owner's monitor.
     void CenterWindow();
 
 protected:
@@ -78,6 +78,8 @@ private:
     UINT m_templateId;
     HWND m_parent;
     HWND m_hWnd = nullptr;
+    // A command-table handler of WM_COMMAND is running.
+    bool m_handling = false;
 };
 
 // Sizes a command table from its initialiser.

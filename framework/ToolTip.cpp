@@ -1,12 +1,8 @@
 #include "framework/ToolTip.h"
 
-#include <commctrl.h>
+#include "framework/WorkArea.h"
 
-CToolTip::~CToolTip()
-{
-    if (m_window != nullptr)
-        DestroyWindow(m_window);
-}
+#include <commctrl.h>
 
 bool CToolTip::Create(HWND dialog)
 {
@@ -19,8 +15,7 @@ bool CToolTip::Create(HWND dialog)
     if (m_window == nullptr)
         return false;
     // A long text wraps within the screen instead of running off it.
-    RECT workArea;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    const RECT workArea = WorkAreaOf(dialog);
     SendMessageA(m_window, TTM_SETMAXTIPWIDTH, 0, workArea.right - workArea.left);
     return true;
 }
@@ -34,10 +29,8 @@ void CToolTip::SetText(HWND control, const std::string& text)
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = m_dialog;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
-    TTTOOLINFOA existing = tool; // asked for without a text buffer: none is copied out
-    const bool known =
-        SendMessageA(m_window, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&existing)) != FALSE;
     tool.lpszText = const_cast<char*>(text.c_str());
+    const bool known = !m_controls.insert(control).second;
     SendMessageA(m_window, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0,
                  reinterpret_cast<LPARAM>(&tool));
 }

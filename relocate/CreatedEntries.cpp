@@ -23,8 +23,9 @@ bool CCreatedEntries::HasFile(const std::string& path) const
     return m_files.count(path) != 0;
 }
 
-void CCreatedEntries::Undo()
+void CCreatedEntries::Undo(const std::function<void(size_t)>& undone)
 {
+    size_t count = 0;
     for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry)
     {
         switch (entry->kind)
@@ -40,6 +41,8 @@ void CCreatedEntries::Undo()
             MoveFileA(entry->path.c_str(), entry->renamedFrom.c_str());
             break;
         }
+        if (undone)
+            undone(++count);
     }
     m_entries.clear();
     m_files.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -18,9 +19,12 @@ public:
     // True when this command created the file at `path` (as spelled when it was added).
     bool HasFile(const std::string& path) const;
 
+    size_t Count() const { return m_entries.size(); }
+
     // Removes every created file and directory, newest first, and renames every renamed entry
-    // back. A directory that holds anything else by then is left in place.
-    void Undo();
+    // back. A directory that holds anything else by then is left in place. `undone`, when
+    // given, is called after each entry with the number undone so far.
+    void Undo(const std::function<void(size_t)>& undone = nullptr);
 
 private:
     struct Entry

@@ -3,6 +3,7 @@
 #include "config/ConfigLayout.h"
 #include "relocate/CreatedEntries.h"
 #include "relocate/DirectoryPrimitives.h"
+#include "relocate/FileCopy.h"
 #include "relocate/FileIdentity.h"
 #include "res/resource.h"
 #include "ui/MessageReport.h"
@@ -11,22 +12,14 @@
 
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <unordered_set>
 #include <vector>
 
 namespace
 {
-const size_t kCopyBlockSize = 512;
-// Stream buffers larger than the run-time library's default, for speed.
-const size_t kStreamBufferSize = 64 * 1024;
 // Every folder is listed twice, once for "*.*" and once for "*", and each listing copies every
 // file: each file is copied twice, the second copy overwriting the first.
 const char* const kListings[] = {"*.*", "*"};
@@ -40,11 +33,6 @@ std::string EntryPath(const std::string& directory, const std::string& name)
 bool IsFolder(DWORD attributes)
 {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsLink(DWORD attributes)
-{
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool IsDotEntry(const std::string& name)
@@ -68,83 +56,6 @@ bool OnSameDrive(const std::string& source, const std::string& destination)
 {
     const char sourceDrive = DriveOf(source);
     return sourceDrive != 0 && sourceDrive == DriveOf(destination);
-}
-
-// Stream calls are judged with fresh error numbers: the run-time library's when it sets one,
-// else the platform's last error through the project's own mapping, since some run-time
-// libraries fail a short write on a full disk without setting errno.
-void ClearErrors()
-{
-    errno = 0;
-    SetLastError(0);
-}
-
-int StreamError()
-{
-    if (errno != 0)
-        return errno;
-    const DWORD error = GetLastError();
-    return error != 0 ? ErrnoFromPlatformError(error) : EIO;
-}
-
-HANDLE HandleOf(FILE* stream)
-{
-    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-}
-
-// Opens an existing file for writing and truncates it, unless it is read-only: a read-only
-// file is never truncated, even where the file system would let a privileged user write it
-// (Linux-hosted platforms). Nothing is truncated when the file cannot be examined.
-int OpenExistingForWriting(const std::string& path)
-{
-    const int fd = _open(path.c_str(), _O_WRONLY | _O_BINARY);
-    if (fd < 0)
-        return -1;
-    HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-    FILE_BASIC_INFO basic;
-    LARGE_INTEGER size;
-    int error = 0;
-    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
-        !GetFileSizeEx(file, &size))
-        error = ErrnoFromPlatformError(GetLastError());
-    else if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)
-        error = EACCES;
-    else if (size.QuadPart != 0 && _chsize_s(fd, 0) != 0)
-        error = errno;
-    if (error == 0)
-        return fd;
-    _close(fd);
-    errno = error;
-    return -1;
-}
-
-// Opens `path` for binary writing: a missing file is created, and recorded in `created`; an
-// existing one is truncated as OpenExistingForWriting allows. Sets the error number as a
-// refused open does.
-FILE* OpenForWriting(const std::string& path, CCreatedEntries* created)
-{
-    // A file this move created is opened as it stands, unless it has gone meanwhile.
-    int fd = -1;
-    if (created != nullptr && created->HasFile(path))
-        fd = OpenExistingForWriting(path);
-    if (fd < 0 && (created == nullptr || !created->HasFile(path) || errno == ENOENT))
-    {
-        fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-        if (fd >= 0 && created != nullptr)
-            created->AddFile(path);
-        else if (fd < 0 && errno == EEXIST)
-            fd = OpenExistingForWriting(path);
-    }
-    if (fd < 0)
-        return nullptr;
-    FILE* stream = _fdopen(fd, "wb");
-    if (stream == nullptr)
-    {
-        const int error = errno;
-        _close(fd);
-        errno = error;
-    }
-    return stream;
 }
 
 // Gives a folder of the destination its source's last-write time, once its contents are in.
@@ -175,7 +86,7 @@ enum class Outcome
 class CCarryOver
 {
 public:
-    CCarryOver(const std::string& source, const std::string& destination, CCreatedEntries* created,
+    CCarryOver(std::string source, std::string destination, CCreatedEntries* created,
                CProgressWindow* progress);
 
     // Counts the source, checks the destination's free space and carries every entry over.
@@ -189,35 +100,37 @@ private:
                        std::unordered_set<std::string>& carriedFolders);
     Outcome CarrySubfolder(const std::string& from, const std::string& to);
     Outcome RenameOneFile(const std::string& from, const std::string& to);
-    Outcome CopyOneFile(const std::string& from, const std::string& to);
-    Outcome CopyContents(FILE* in, FILE* out, const std::string& from, const std::string& to);
-    Outcome FinishDestination(FILE* out, const std::string& to, HANDLE in);
-    Outcome AbandonCopy(FILE* in, FILE* out, UINT messageId, const std::string& path,
-                        bool destinationSide);
+    Outcome CopyFile(const std::string& from, const std::string& to);
     Outcome DestinationFailure(int error);
-    bool HoldsDestination(const std::string& path, DWORD attributes) const;
+    bool IsDestination(const std::string& path) const;
+    bool LiesInSource(const std::string& path) const;
     void AddWork(ULONGLONG files, ULONGLONG bytes);
     bool Cancelled() const { return m_progress != nullptr && m_progress->IsCancelled(); }
 
-    const std::string& m_source;
-    const std::string& m_destination;
+    const std::string m_source;
+    const std::string m_destination;
     const bool m_sameDrive;
     CCreatedEntries* m_created;
     CProgressWindow* m_progress;
+    FileIdentity m_sourceIdentity;
     FileIdentity m_destinationIdentity;
     bool m_destinationKnown;
+    // Then a folder carried into the destination could be one of the source's own.
+    bool m_destinationHoldsSource = false;
     ULONGLONG m_sourceFiles = 0;
     ULONGLONG m_sourceBytes = 0;
     ULONGLONG m_workFiles = 0;
     ULONGLONG m_workBytes = 0;
 };
 
-CCarryOver::CCarryOver(const std::string& source, const std::string& destination,
-                       CCreatedEntries* created, CProgressWindow* progress)
-    : m_source(source), m_destination(destination), m_sameDrive(OnSameDrive(source, destination)),
-      m_created(created), m_progress(progress),
-      m_destinationKnown(ReadFileIdentity(destination, m_destinationIdentity))
+CCarryOver::CCarryOver(std::string source, std::string destination, CCreatedEntries* created,
+                       CProgressWindow* progress)
+    : m_source(std::move(source)), m_destination(std::move(destination)),
+      m_sameDrive(OnSameDrive(m_source, m_destination)), m_created(created), m_progress(progress),
+      m_destinationKnown(ReadFileIdentity(m_destination, m_destinationIdentity))
 {
+    if (m_destinationKnown && ReadFileIdentity(m_source, m_sourceIdentity))
+        m_destinationHoldsSource = IsOrHolds(m_destinationIdentity, m_sourceIdentity);
 }
 
 int CCarryOver::Run()
@@ -245,11 +158,15 @@ void CCarryOver::Count(const std::string& folder)
     for (const FoundEntry& entry : entries)
     {
         const std::string path = EntryPath(folder, entry.name);
-        if (IsDotEntry(entry.name) || IsLink(entry.attributes) ||
-            HoldsDestination(path, entry.attributes))
+        if (Cancelled())
+            return;
+        if (IsDotEntry(entry.name) || IsLinkEntry(entry))
             continue;
         if (IsFolder(entry.attributes))
-            Count(path);
+        {
+            if (!IsDestination(path))
+                Count(path);
+        }
         else
         {
             ++m_sourceFiles;
@@ -275,12 +192,19 @@ bool CCarryOver::HasRoomForOneCopy()
 }
 
 // Carries every entry of `from` over into the existing folder `to`. The result is kCarried
-// only when every entry was carried.
+// only when every entry was carried. A folder that cannot be listed is reported as one that
+// cannot be read: its files would otherwise be left behind unnoticed.
 Outcome CCarryOver::CarryFolder(const std::string& from, const std::string& to)
 {
     std::vector<FoundEntry> entries;
     for (const char* pattern : kListings)
-        FindEntries(EntryPath(from, pattern), entries);
+    {
+        if (!FindEntries(EntryPath(from, pattern), entries))
+        {
+            ReportPathFailure(IDS_OPEN_READ_FAILED, from, ErrorText(errno));
+            return Outcome::kFailed;
+        }
+    }
     // A subfolder is carried over, whole, on its first listing only.
     std::unordered_set<std::string> carriedFolders;
     Outcome result = Outcome::kCarried;
@@ -303,14 +227,15 @@ Outcome CCarryOver::CarryEntry(const std::string& from, const std::string& to,
 {
     const std::string source = EntryPath(from, entry.name);
     const std::string destination = EntryPath(to, entry.name);
-    if (IsLink(entry.attributes))
+    if (IsLinkEntry(entry))
     {
         ReportPathFailure(IDS_OPEN_READ_FAILED, source, LoadResourceText(IDS_LINK_NOT_FOLLOWED));
         return Outcome::kFailed;
     }
     if (IsFolder(entry.attributes))
     {
-        if (HoldsDestination(source, entry.attributes) || !carriedFolders.insert(entry.name).second)
+        // Nothing is copied into itself: the destination, inside the source, is passed over.
+        if (IsDestination(source) || !carriedFolders.insert(entry.name).second)
             return Outcome::kCarried;
         return CarrySubfolder(source, destination);
     }
@@ -319,7 +244,7 @@ Outcome CCarryOver::CarryEntry(const std::string& from, const std::string& to,
     // Only an entry that has gone from the source since it was listed is renamed.
     const bool gone = m_sameDrive && CheckAccess(source, kAccessExists) != 0;
     const Outcome outcome =
-        gone ? RenameOneFile(source, destination) : CopyOneFile(source, destination);
+        gone ? RenameOneFile(source, destination) : CopyFile(source, destination);
     if (outcome != Outcome::kStop)
         AddWork(1, std::max(m_workBytes, workBefore + entry.size) - m_workBytes);
     return outcome;
@@ -337,6 +262,13 @@ Outcome CCarryOver::CarrySubfolder(const std::string& from, const std::string& t
         const int error = ErrnoFromPlatformError(GetLastError());
         ReportPathFailure(IDS_OPEN_WRITE_FAILED, to, ErrorText(error));
         return DestinationFailure(error);
+    }
+    else if (LiesInSource(to))
+    {
+        // A destination that holds the source can hold a folder of the source's own under the
+        // name of one being carried: copying into it would overwrite the originals.
+        ReportPathFailure(IDS_OPEN_WRITE_FAILED, to, LoadResourceText(IDS_INSIDE_SOURCE));
+        return Outcome::kFailed;
     }
     const Outcome outcome = CarryFolder(from, to);
     CopyFolderTime(from, to);
@@ -358,94 +290,28 @@ Outcome CCarryOver::RenameOneFile(const std::string& from, const std::string& to
     return Outcome::kFailed;
 }
 
-Outcome CCarryOver::CopyOneFile(const std::string& from, const std::string& to)
+// The progress window is pumped after every block, also inside a large file, and a cancel
+// ends the copy after the current block.
+Outcome CCarryOver::CopyFile(const std::string& from, const std::string& to)
 {
-    ClearErrors();
-    FILE* in = std::fopen(from.c_str(), "rb");
-    if (in == nullptr)
+    const CopyOutcome copied = CopyOneFile(from, to, m_created,
+                                           [this](size_t bytes)
+                                           {
+                                               AddWork(0, bytes);
+                                               return !Cancelled();
+                                           });
+    switch (copied.result)
     {
-        ReportPathFailure(IDS_OPEN_READ_FAILED, from, ErrorText(StreamError()));
+    case CopyResult::kCopied:
+        return Outcome::kCarried;
+    case CopyResult::kSourceFailed:
         return Outcome::kFailed;
+    case CopyResult::kDestinationFailed:
+        return DestinationFailure(copied.error);
+    case CopyResult::kCancelled:
+        break;
     }
-    ClearErrors();
-    FILE* out = OpenForWriting(to, m_created);
-    if (out == nullptr)
-    {
-        const int error = StreamError();
-        std::fclose(in);
-        ReportPathFailure(IDS_OPEN_WRITE_FAILED, to, ErrorText(error));
-        return DestinationFailure(error);
-    }
-    return CopyContents(in, out, from, to);
-}
-
-// Copies block by block; the progress window is pumped after every block, also inside a large
-// file, and a cancel ends the copy after the current block.
-Outcome CCarryOver::CopyContents(FILE* in, FILE* out, const std::string& from,
-                                 const std::string& to)
-{
-    std::setvbuf(in, nullptr, _IOFBF, kStreamBufferSize);
-    std::setvbuf(out, nullptr, _IOFBF, kStreamBufferSize);
-    char block[kCopyBlockSize];
-    ClearErrors();
-    size_t count = std::fread(block, 1, sizeof block, in);
-    for (;;)
-    {
-        if (std::ferror(in))
-            return AbandonCopy(in, out, IDS_READ_FAILED, from, false);
-        if (count == 0)
-        {
-            const Outcome outcome = FinishDestination(out, to, HandleOf(in));
-            std::fclose(in);
-            return outcome;
-        }
-        ClearErrors();
-        std::fwrite(block, 1, count, out);
-        if (std::ferror(out))
-            return AbandonCopy(in, out, IDS_WRITE_FAILED, to, true);
-        AddWork(0, count);
-        if (Cancelled())
-        {
-            std::fclose(in);
-            std::fclose(out);
-            return Outcome::kStop;
-        }
-        ClearErrors();
-        count = std::fread(block, 1, sizeof block, in);
-    }
-}
-
-// Puts the destination's buffered bytes on disk, gives it the source's last-write time and
-// closes it; a failure is reported as a write error, since the file is then incomplete.
-Outcome CCarryOver::FinishDestination(FILE* out, const std::string& to, HANDLE in)
-{
-    ClearErrors();
-    if (std::fflush(out) != 0)
-        return AbandonCopy(nullptr, out, IDS_WRITE_FAILED, to, true);
-    FILETIME lastWrite;
-    if (GetFileTime(in, nullptr, nullptr, &lastWrite))
-        SetFileTime(HandleOf(out), nullptr, nullptr, &lastWrite);
-    ClearErrors();
-    if (std::fclose(out) != 0)
-    {
-        const int error = StreamError();
-        ReportPathFailure(IDS_WRITE_FAILED, to, ErrorText(error));
-        return DestinationFailure(error);
-    }
-    return Outcome::kCarried;
-}
-
-// Ends a copy whose read or write failed: the error number is taken first, then both files
-// are closed (the destination keeps what was written so far) and the failure is reported.
-Outcome CCarryOver::AbandonCopy(FILE* in, FILE* out, UINT messageId, const std::string& path,
-                                bool destinationSide)
-{
-    const int error = StreamError();
-    if (in != nullptr)
-        std::fclose(in);
-    std::fclose(out);
-    ReportPathFailure(messageId, path, ErrorText(error));
-    return destinationSide ? DestinationFailure(error) : Outcome::kFailed;
+    return Outcome::kStop;
 }
 
 // After a failure on the destination's side: when the destination itself is lost (its folder
@@ -461,14 +327,21 @@ Outcome CCarryOver::DestinationFailure(int error)
     return Outcome::kFailed;
 }
 
-// True when `path` is the destination or a folder that holds it: carrying it over would copy
-// the destination into itself.
-bool CCarryOver::HoldsDestination(const std::string& path, DWORD attributes) const
+// True when the folder at `path` is the destination itself.
+bool CCarryOver::IsDestination(const std::string& path) const
 {
-    if (!m_destinationKnown || !IsFolder(attributes))
-        return false;
     FileIdentity entry;
-    return ReadFileIdentity(path, entry) && IsOrHolds(entry, m_destinationIdentity);
+    return m_destinationKnown && ReadFileIdentity(path, entry) &&
+           IsSameObject(entry, m_destinationIdentity);
+}
+
+// True when the existing folder `path` is the source or lies in it; only possible when the
+// destination holds the source.
+bool CCarryOver::LiesInSource(const std::string& path) const
+{
+    FileIdentity folder;
+    return m_destinationHoldsSource && ReadFileIdentity(path, folder) &&
+           IsOrHolds(m_sourceIdentity, folder);
 }
 
 // Progress counts each file once, though every file is copied twice.

@@ -116,24 +116,44 @@ int MakeDirectory(const std::string& path)
     return 0;
 }
 
-void FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries)
+bool FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries)
 {
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE)
-        return;
+    {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES)
+            return true;
+        SetErrnoFromLastError();
+        return false;
+    }
     do
         entries.push_back(
-            {entry.cFileName, entry.dwFileAttributes,
+            {entry.cFileName, entry.dwFileAttributes, entry.dwReserved0,
              (static_cast<ULONGLONG>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow});
     while (FindNextFileA(search, &entry));
+    const DWORD ended = GetLastError();
     FindClose(search);
+    if (ended == ERROR_NO_MORE_FILES)
+        return true;
+    errno = ErrnoFromPlatformError(ended);
+    return false;
 }
 
-void FindNames(const std::string& pattern, std::vector<std::string>& names)
+bool FindNames(const std::string& pattern, std::vector<std::string>& names)
 {
     std::vector<FoundEntry> entries;
-    FindEntries(pattern, entries);
+    const bool listed = FindEntries(pattern, entries);
     for (FoundEntry& entry : entries)
         names.push_back(std::move(entry.name));
+    return listed;
+}
+
+bool IsLinkEntry(const FoundEntry& entry)
+{
+    if (!(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    return entry.reparseTag == IO_REPARSE_TAG_SYMLINK ||
+           entry.reparseTag == IO_REPARSE_TAG_MOUNT_POINT || entry.reparseTag == 0;
 }

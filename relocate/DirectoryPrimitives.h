@@ -33,16 +33,23 @@ int MakeDirectory(const std::string& path);
 
 // Appends the names of the current directory's entries that match `pattern`, in the order the
 // platform lists them, "." and ".." and subdirectories included. A pattern with a directory
-// part lists that directory instead.
-void FindNames(const std::string& pattern, std::vector<std::string>& names);
+// part lists that directory instead. False, with the error number set, when the directory
+// could not be listed (whole); no match is no failure.
+bool FindNames(const std::string& pattern, std::vector<std::string>& names);
 
 // One entry found by FindEntries.
 struct FoundEntry
 {
     std::string name;
     DWORD attributes;
+    DWORD reparseTag; // what kind of reparse point, when the attributes say it is one
     ULONGLONG size;
 };
 
 // As FindNames, with each entry's attributes and size.
-void FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries);
+bool FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries);
+
+// True for an entry that leads elsewhere: a symbolic link or a junction (or a reparse point of
+// a kind the platform does not tell). Other reparse points, such as deduplicated files or
+// files kept in the cloud, are ordinary files.
+bool IsLinkEntry(const FoundEntry& entry);

@@ -57,7 +57,8 @@ std::string InNewDirectory(const std::string& oldPath, const std::string& newQue
 }
 } // namespace
 
-StoreResult RewriteJobControlFile(std::string jobFile, std::string newQueueDir)
+StoreResult RewriteJobControlFile(std::string jobFile, std::string newQueueDir,
+                                  const std::function<void()>& pump)
 {
     const CProfileFile job(std::move(jobFile));
     CCheckedChanges changes(job);
@@ -69,6 +70,8 @@ StoreResult RewriteJobControlFile(std::string jobFile, std::string newQueueDir)
     const long last = LastEntryToVisit(job, total);
     for (long i = 1; i <= last; ++i)
     {
+        if (pump)
+            pump();
         const std::string entryKey = FormatNumberedKey(layout::kFileKeyFormat, i);
         const std::string entry = job.GetString(layout::kFilesSection, entryKey.c_str());
         if (entry.size() < 2)

@@ -26,15 +26,19 @@ bool HoldsQueueProfile(const std::string& directory)
     return CheckAccess(directory + layout::kQueueProfileSuffix, kAccessExists) == 0;
 }
 
-// The job control files of the current directory, joined to `directory`.
-std::vector<std::string> JobControlFiles(const std::string& directory)
+// Lists the job control files that `pattern` finds, joined to `directory`; a listing that
+// fails is reported as a folder that cannot be read, since a job missed could be a busy one.
+bool ListJobControlFiles(const std::string& pattern, const std::string& directory,
+                         std::vector<FoundEntry>& jobs, std::vector<std::string>& paths)
 {
-    std::vector<std::string> names;
-    FindNames(layout::kJobControlPattern, names);
-    std::vector<std::string> paths;
-    for (const std::string& name : names)
-        paths.push_back(JoinPath(directory, name));
-    return paths;
+    if (!FindEntries(pattern, jobs))
+    {
+        ReportPathFailure(IDS_OPEN_READ_FAILED, directory, ErrorText(errno));
+        return false;
+    }
+    for (const FoundEntry& job : jobs)
+        paths.push_back(JoinPath(directory, job.name));
+    return true;
 }
 
 // True when any job is in transfer or printing. Every file is examined, unless the user
@@ -77,15 +81,19 @@ bool EnterQueueDirectory(const std::string& storedDir)
 bool RewriteJobControlFiles(const std::string& newQueueDir, CProgressWindow& progress)
 {
     std::vector<FoundEntry> entries;
-    FindEntries(JoinPath(newQueueDir, layout::kJobControlPattern), entries);
+    std::vector<std::string> jobFiles;
+    if (!ListJobControlFiles(JoinPath(newQueueDir, layout::kJobControlPattern), newQueueDir,
+                             entries, jobFiles))
+        return false;
     progress.BeginStep(LoadResourceText(IDS_STEP_UPDATING_JOBS), entries.size(), 0);
     ULONGLONG updated = 0;
-    for (const FoundEntry& entry : entries)
+    for (size_t i = 0; i < entries.size(); ++i)
     {
-        const std::string jobFile = JoinPath(newQueueDir, entry.name);
-        if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        const std::string& jobFile = jobFiles[i];
+        if (!(entries[i].attributes & FILE_ATTRIBUTE_DIRECTORY))
         {
-            const StoreResult rewritten = RewriteJobControlFile(jobFile, newQueueDir);
+            const StoreResult rewritten =
+                RewriteJobControlFile(jobFile, newQueueDir, [&] { progress.Pump(); });
             if (!rewritten.stored)
             {
                 ReportStoreFailure(jobFile, rewritten.error);
@@ -103,8 +111,8 @@ bool RewriteJobControlFiles(const std::string& newQueueDir, CProgressWindow& pro
 // Replaces the queue's stored directory: deleted and flushed first, so that exactly one
 // queuedir key is left, then written and flushed. When the store fails after the delete went
 // through, the old directory is written back, so that the queue never loses its directory.
-bool StoreQueueDirectory(const CProfileFile& serverProfile, const std::string& queueName,
-                         const std::string& oldQueueDir, const std::string& newQueueDir)
+StoreResult StoreQueueDirectory(const CProfileFile& serverProfile, const std::string& queueName,
+                                const std::string& oldQueueDir, const std::string& newQueueDir)
 {
     const char* section = queueName.c_str();
     CCheckedChanges changes(serverProfile);
@@ -116,17 +124,13 @@ bool StoreQueueDirectory(const CProfileFile& serverProfile, const std::string& q
         serverProfile.DeleteKey(nullptr, nullptr);
     }
     const StoreResult result = changes.Finish();
-    if (result.stored)
-        return true;
-    if (removed && !oldQueueDir.empty())
+    if (!result.stored && removed)
     {
         serverProfile.WriteString(section, layout::kQueueDirKey, oldQueueDir.c_str());
         serverProfile.DeleteKey(nullptr, nullptr);
     }
-    ReportStoreFailure(serverProfile.GetPath(), result.error);
-    return false;
+    return result;
 }
-
 } // namespace
 
 bool AcceptAsQueueDirectory(const std::string& directory)
@@ -147,7 +151,10 @@ bool ChangeQueueDirectory(const CProfileFile& serverProfile, const std::string& 
     CRelocationRun run;
     if (!EnterQueueDirectory(storedDir))
         return run.Fail();
-    const std::vector<std::string> jobFiles = JobControlFiles(storedDir);
+    std::vector<FoundEntry> jobs;
+    std::vector<std::string> jobFiles;
+    if (!ListJobControlFiles(layout::kJobControlPattern, storedDir, jobs, jobFiles))
+        return run.Fail();
     std::string step;
     FormatResourceText(step, IDS_STEP_CHECKING_JOBS, queueName.c_str());
     run.Progress().BeginStep(step, jobFiles.size(), 0);
@@ -163,9 +170,18 @@ bool ChangeQueueDirectory(const CProfileFile& serverProfile, const std::string& 
         return run.Fail();
 
     if (!MoveDirectoryContents(storedDir, newQueueDir, &run.Created(), &run.Progress()) ||
-        !RewriteJobControlFiles(newQueueDir, run.Progress()) || run.Cancelled() ||
-        !StoreQueueDirectory(serverProfile, queueName, storedDir, newQueueDir))
+        !RewriteJobControlFiles(newQueueDir, run.Progress()) || run.Cancelled())
         return run.Fail();
+    const StoreResult stored =
+        StoreQueueDirectory(serverProfile, queueName, storedDir, newQueueDir);
+    if (!stored.stored)
+    {
+        ReportStoreFailure(serverProfile.GetPath(), stored.error);
+        // Only while the profile names the old directory may the copies go.
+        return serverProfile.GetString(queueName.c_str(), layout::kQueueDirKey) == storedDir
+                   ? run.Fail()
+                   : run.FailKeepingCopies();
+    }
     PostAdminMessage(0, kAdminQueueDirChanged);
     return run.Succeed();
 }

@@ -27,6 +27,10 @@ public:
     // result.
     bool Fail();
 
+    // Ends a command whose store failed in a way that may have left the new directory stored:
+    // its copies stay, so that the directory the profile may name is whole. Returns false.
+    bool FailKeepingCopies();
+
     // Ends a command that stored its change: the progress window closes, the created entries
     // stay. Returns true, the command's result.
     bool Succeed();

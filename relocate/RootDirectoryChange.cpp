@@ -47,7 +47,10 @@ bool ChangeRootDirectory(const CProfileFile& systemProfile, const std::string& n
     if (!stored.stored)
     {
         ReportStoreFailure(systemProfile.GetPath(), stored.error);
-        return run.Fail();
+        // Only while the profile names the old root may the copies go.
+        return systemProfile.GetString(layout::kSettingsSection, layout::kRootDirKey) == storedRoot
+                   ? run.Fail()
+                   : run.FailKeepingCopies();
     }
     PostAdminMessage(0, kAdminRootDirChanged);
     return run.Succeed();

@@ -64,6 +64,7 @@
 #define IDS_STEP_UPDATING_JOBS 82
 #define IDS_PROGRESS_FILES 83
 #define IDS_PROGRESS_BYTES 84
+#define IDS_STEP_REMOVING_COPIES 85
 
 // About box texts
 #define IDS_ABOUT_VERSION 90
@@ -71,6 +72,7 @@
 // Parts of message texts
 #define IDS_CHANGED_MEANWHILE 96
 #define IDS_LINK_NOT_FOLLOWED 97
+#define IDS_INSIDE_SOURCE 98
 
 // Display-mode names
 #define IDS_MODE_NORMAL 64

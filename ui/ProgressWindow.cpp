@@ -113,6 +113,7 @@ void CProgressWindow::Show()
     }
     if (m_owner != nullptr)
         EnableWindow(m_owner, FALSE);
+    ShowCancelState();
     ShowWindow(GetSafeHwnd(), SW_SHOW);
     m_changed = true;
 }
@@ -154,8 +155,27 @@ void CProgressWindow::ShowCounts()
 
 void CProgressWindow::OnCancel()
 {
+    if (!m_cancelAllowed)
+        return;
     m_cancelled = true;
-    EnableWindow(GetDlgItem(IDCANCEL), FALSE);
+    ShowCancelState();
+}
+
+void CProgressWindow::AllowCancel(bool allowed)
+{
+    m_cancelAllowed = allowed;
+    ShowCancelState();
+}
+
+// Cancel, Escape and the close box offer a cancel only while one can be had.
+void CProgressWindow::ShowCancelState()
+{
+    if (GetSafeHwnd() == nullptr)
+        return;
+    const bool offered = m_cancelAllowed && !m_cancelled;
+    EnableWindow(GetDlgItem(IDCANCEL), offered);
+    EnableMenuItem(GetSystemMenu(GetSafeHwnd(), FALSE), SC_CLOSE,
+                   MF_BYCOMMAND | (offered ? MF_ENABLED : MF_GRAYED));
 }
 
 void CProgressWindow::Close()

@@ -33,23 +33,30 @@ public:
 
     // True once the user has asked to cancel; the command stops after its current block.
     bool IsCancelled() const { return m_cancelled; }
+    // Whether Cancel is offered (it is, at first): a step that must not stop half-way, such as
+    // removing what a failed command copied, takes it away.
+    void AllowCancel(bool allowed);
 
     // Hides the window for good and gives the main dialog back its input.
     void Close();
 
 protected:
     BOOL OnInitDialog() override;
+    // Enter presses Cancel, the default button; nothing else ends this window.
+    void OnOK() override {}
     void OnCancel() override;
 
 private:
     void Show();
     void ShowCounts();
+    void ShowCancelState();
     void HandleWaitingMessages();
 
     ULONGLONG m_start;
     ULONGLONG m_nextPump = 0;
     bool m_closed = false;
     bool m_cancelled = false;
+    bool m_cancelAllowed = true;
     HWND m_owner = nullptr;
     std::string m_step;
     ULONGLONG m_totalFiles = 0;

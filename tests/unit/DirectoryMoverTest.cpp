@@ -2,6 +2,7 @@
 // that nothing of the source was lost.
 #include "relocate/DirectoryMover.h"
 #include "relocate/CreatedEntries.h"
+#include "relocate/DirectoryPrimitives.h"
 #include "tests/driver/TestFiles.h"
 #include "tests/unit/MessageBoxCatcher.h"
 
@@ -164,7 +165,7 @@ TEST_F(DirectoryMoverTest, ALinkIsNotFollowedAndIsReportedAsUnreadable)
     EXPECT_FALSE(FileExists(kDestination + "\\linked"));
 }
 
-TEST_F(DirectoryMoverTest, ADestinationInsideTheSourceIsNotCopiedIntoItself)
+TEST_F(DirectoryMoverTest, NothingIsCopiedIntoItselfNorOverTheSource)
 {
     AddSourceFiles();
     const std::string inside = kSource + "\\sub";
@@ -173,12 +174,54 @@ TEST_F(DirectoryMoverTest, ADestinationInsideTheSourceIsNotCopiedIntoItself)
     EXPECT_EQ(Texts(), std::vector<std::string>{});
     EXPECT_EQ(SnapshotFiles(inside), m_original);
     EXPECT_FALSE(FileExists(inside + "\\sub"));
-    // The destination two levels down: the folder that holds it is not carried either.
+
+    // Two levels down: the folder that holds the destination is carried, all but the
+    // destination itself.
     const std::string deeper = kSource + "\\a\\b";
     ASSERT_TRUE(MakeDirectories(deeper));
+    ASSERT_TRUE(WriteFileText(kSource + "\\a\\kept.txt", "kept"));
     EXPECT_EQ(MoveDirectoryContents(kSource, deeper), 1);
-    EXPECT_FALSE(FileExists(deeper + "\\a"));
+    EXPECT_EQ(ReadFileText(deeper + "\\a\\kept.txt"), "kept");
+    EXPECT_FALSE(FileExists(deeper + "\\a\\b"));
     EXPECT_EQ(SnapshotFiles(deeper), m_original);
+
+    // A destination that holds the source, where a folder of the source's own has the name of
+    // one being carried: its originals are never overwritten.
+    const std::string nested = kSource + "\\src";
+    ASSERT_TRUE(MakeDirectories(nested));
+    ASSERT_TRUE(WriteFileText(nested + "\\log1.txt", "the nested original"));
+    ASSERT_TRUE(WriteFileText(kSource + "\\log1.txt", "the outer original"));
+    m_boxes.Clear();
+    EXPECT_EQ(MoveDirectoryContents(kSource, kRoot), 0);
+    EXPECT_EQ(Texts(), std::vector<std::string>(1, "Can't open file for writing:\n\t" + kSource +
+                                                       "\nIt is a folder of the directory being "
+                                                       "moved, whose files it would overwrite."));
+    EXPECT_EQ(ReadFileText(kSource + "\\log1.txt"), "the outer original");
+    EXPECT_EQ(ReadFileText(nested + "\\log1.txt"), "the nested original");
+}
+
+TEST_F(DirectoryMoverTest, AFolderThatCannotBeListedFailsTheMove)
+{
+    // Listed with its pattern it is longer than the platform's path limit; the destination's
+    // short path can still hold its copy.
+    AddSourceFiles();
+    const std::string outer(120, 'o');
+    const std::string inner(115, 'i');
+    ASSERT_EQ(RunHostScript("mkdir -p " +
+                            ShellQuoted(UnixPathOf(kSource) + "/" + outer + "/" + inner) +
+                            " && echo deep > " +
+                            ShellQuoted(UnixPathOf(kSource) + "/" + outer + "/" + inner + "/d")),
+              0);
+    const std::string shortDestination = "C:\\kmd";
+    DeleteTree(shortDestination);
+    ASSERT_TRUE(MakeDirectories(shortDestination));
+    EXPECT_EQ(MoveDirectoryContents(kSource, shortDestination), 0);
+    EXPECT_EQ(Texts(), std::vector<std::string>(1, "Can't open file for reading:\n\t" + kSource +
+                                                       "\\" + outer + "\\" + inner +
+                                                       "\nNo such file or directory"));
+    EXPECT_EQ(SnapshotFiles(shortDestination), m_original) << "the rest is still copied";
+    SetCurrentDirectoryA("C:\\");
+    DeleteTree(shortDestination);
 }
 
 TEST_F(DirectoryMoverTest, WhatTheMoveCreatedCanBeRemovedAndNothingElse)
@@ -213,6 +256,18 @@ TEST_F(DirectoryMoverTest, ADestinationFileThatCannotBeExaminedIsNotTruncated)
         EXPECT_EQ(box.iconKind, MB_ICONEXCLAMATION);
     }
     ExpectSourceIntact();
+}
+
+TEST_F(DirectoryMoverTest, AFileThatWasThereIsNeverLeftHalfWritten)
+{
+    AddSourceFiles();
+    ASSERT_TRUE(MakeSymbolicLink("/proc/self/mem", kSource + "\\unreadable"));
+    ASSERT_TRUE(WriteFileText(kDestination + "\\unreadable", "there before"));
+    EXPECT_EQ(MoveDirectoryContents(kSource, kDestination), 0);
+    EXPECT_EQ(ReadFileText(kDestination + "\\unreadable"), "there before");
+    std::vector<std::string> left;
+    FindNames(kDestination + "\\kel*.tmp", left);
+    EXPECT_EQ(left, std::vector<std::string>{}) << "no temporary copy is left";
 }
 
 TEST_F(DirectoryMoverTest, AReadErrorFailsTheCopyWithMessage10)
