@@ -76,7 +76,7 @@ void CProgressWindow::Pump()
     if (m_closed || now < m_nextPump)
         return;
     m_nextPump = now + kPumpIntervalMs;
-    if (GetSafeHwnd() == nullptr && now - m_start >= kShowDelayMs)
+    if (GetSafeHwnd() == nullptr && !m_showFailed && now - m_start >= kShowDelayMs)
         Show();
     if (GetSafeHwnd() != nullptr && m_changed)
         ShowCounts();
@@ -108,7 +108,7 @@ void CProgressWindow::Show()
     m_owner = CWinApp::Get() != nullptr ? CWinApp::Get()->GetMainWindow() : nullptr;
     if (!Create())
     {
-        m_closed = true; // the command goes on unseen
+        m_showFailed = true; // the command goes on unseen, still pumping
         return;
     }
     if (m_owner != nullptr)

@@ -55,6 +55,7 @@ private:
     ULONGLONG m_start;
     ULONGLONG m_nextPump = 0;
     bool m_closed = false;
+    bool m_showFailed = false;
     bool m_cancelled = false;
     bool m_cancelAllowed = true;
     HWND m_owner = nullptr;

@@ -1,5 +1,6 @@
-// The two relocation operations called directly, as the dialog's handlers call them: what each
-// refusal shows, and that only a stored change is broadcast.
+// The two relocation operations called directly, as the dialog's handlers call them: their
+// result, the broadcast of a stored change only, and rules simpler to show here than through
+// the dialog.
 #include "config/ProfileFile.h"
 #include "notify/AdminMessage.h"
 #include "relocate/QueueDirectoryChange.h"
@@ -69,43 +70,6 @@ protected:
     CBroadcastListener m_listener;
 };
 } // namespace
-
-TEST_F(DirectoryChangeTest, ARefusedQueueChangeStoresNothingAndBroadcastsNothing)
-{
-    const struct
-    {
-        const char* what;
-        std::string target;
-        std::string prepare; // a file written into the target first
-        std::string expected;
-    } cases[] = {
-        {"unchanged", kOldDir, "", "This directory setting has not changed!"},
-        {"another queue's directory", kNewDir, "queue.ini",
-         "This directory is already in use by another queue."},
-        {"a busy job", kNewDir, "",
-         "This queue is busy now!\nPlease try again in a moment.\n"
-         "You might consider using KEL to disable the queue "
-         "temporarily."},
-    };
-    for (const auto& c : cases)
-    {
-        m_boxes.Clear();
-        if (!c.prepare.empty())
-        {
-            ASSERT_TRUE(WriteFileText(c.target + "\\" + c.prepare, ""));
-        }
-        if (std::string(c.what) == "a busy job")
-        {
-            ASSERT_TRUE(WriteFileText(kOldDir + "\\cf2.ini", "[Settings]\r\nPrint=1\r\n"));
-        }
-        const std::string before = ReadFileText(kProfile);
-        EXPECT_FALSE(ChangeQueueDirectory(m_profile, "Alpha", c.target)) << c.what;
-        EXPECT_EQ(Shown(), Texts{c.expected}) << c.what;
-        EXPECT_EQ(ReadFileText(kProfile), before) << c.what;
-        DeleteFileA((c.target + "\\" + c.prepare).c_str());
-    }
-    EXPECT_EQ(Broadcasts(), 0u);
-}
 
 TEST_F(DirectoryChangeTest, OnlyAStoredChangeReportsSuccessAndIsBroadcast)
 {
