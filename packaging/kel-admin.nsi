@@ -28,8 +28,7 @@ Unicode true
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
-; No fixed default: .onInit chooses one unless /D= or an earlier installation gave it.
-InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+; No fixed default: .onInit chooses one unless /D= gave it.
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 BrandingText "${PRODUCT} ${VERSION}"
@@ -53,12 +52,16 @@ BrandingText "${PRODUCT} ${VERSION}"
 
 ; The tool finds the server's profile beside itself unless the system profile names it: the
 ; server's own folder, the one of the profile that [Settings] Ini names, is where it belongs.
+; Without one, an earlier installation's folder, else Program Files.
 Function .onInit
   ${If} $INSTDIR == ""
     ReadINIStr $0 "$WINDIR\kel.ini" "Settings" "Ini"
     ${If} $0 != ""
       ${GetParent} "$0" $INSTDIR
     ${EndIf}
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    ReadRegStr $INSTDIR HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${EndIf}
   ${If} $INSTDIR == ""
     StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
