@@ -105,12 +105,13 @@ void CProgressWindow::HandleWaitingMessages()
 void CProgressWindow::Show()
 {
     RegisterProgressBarClass();
-    m_owner = CWinApp::Get() != nullptr ? CWinApp::Get()->GetMainWindow() : nullptr;
     if (!Create())
     {
         m_showFailed = true; // the command goes on unseen, still pumping
         return;
     }
+    // The owner the dialog was created with: the main dialog, waiting as under a modal window.
+    m_owner = GetWindow(GetSafeHwnd(), GW_OWNER);
     if (m_owner != nullptr)
         EnableWindow(m_owner, FALSE);
     ShowCancelState();
