@@ -1,7 +1,7 @@
 #include "app/AboutDlg.h"
 
+#include "framework/ResourceText.h"
 #include "res/resource.h"
-#include "ui/MessageReport.h"
 
 #include <vector>
 

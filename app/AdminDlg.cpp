@@ -1,15 +1,20 @@
 #include "app/AdminDlg.h"
 
 #include "app/AboutDlg.h"
-#include "app/DisplayModes.h"
 #include "config/ConfigLayout.h"
+#include "config/DisplayModes.h"
 #include "config/PlacementRecord.h"
 #include "config/ProfileLocations.h"
 #include "config/QueueList.h"
+#include "framework/ResourceText.h"
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
+#include "relocate/CommandRun.h"
+#include "relocate/DisplayModeChange.h"
 #include "relocate/QueueDirectoryChange.h"
 #include "relocate/RootDirectoryChange.h"
 #include "res/resource.h"
+#include "ui/DialogReporter.h"
 #include "ui/FolderChoice.h"
 #include "ui/MessageReport.h"
 
@@ -66,6 +71,10 @@ BOOL CAdminDlg::OnInitDialog()
     ShowProgramIcon();
 
     LocateProfiles();
+    {
+        CDialogReporter reporter;
+        CleanUpInterruptedCommand(m_serverProfilePath, reporter);
+    }
     FillDisplayModes(ReadCurrentShowCommand());
     FillQueueList();
     m_queueCombo.SetCurSel(0);
@@ -94,12 +103,11 @@ void CAdminDlg::LocateProfiles()
 {
     m_windowsDir = WithTrailingBackslash(WindowsDirectory());
     m_moduleDir = ModuleDirectory(ModuleFilePath());
-    m_systemProfile.SetPath(SystemProfilePath(m_windowsDir));
+    const ServerProfiles profiles = LocateServerProfiles();
+    m_systemProfile = profiles.system;
+    m_serverProfile = profiles.server;
+    m_serverProfilePath = m_serverProfile.GetPath();
     m_rootDir = m_systemProfile.GetString(layout::kSettingsSection, layout::kRootDirKey);
-    m_serverProfilePath = ServerProfilePath(
-        m_systemProfile.GetString(layout::kSettingsSection, layout::kServerProfileKey),
-        m_moduleDir);
-    m_serverProfile.SetPath(m_serverProfilePath);
 }
 
 // The show command of the stored window placement record. Without a record "Set Display" is
@@ -170,7 +178,8 @@ void CAdminDlg::OnBrowseRoot()
 
 void CAdminDlg::OnSetRoot()
 {
-    ChangeRootDirectory(m_systemProfile, m_rootDir);
+    CDialogReporter reporter;
+    ChangeRootDirectory(m_systemProfile, m_serverProfile, m_rootDir, reporter);
 }
 
 // "Browse" for the selected queue's directory: a folder that belongs to a queue already is
@@ -178,7 +187,8 @@ void CAdminDlg::OnSetRoot()
 void CAdminDlg::OnBrowseQueueDir()
 {
     std::string folder;
-    if (!ChooseFolderForProfile(m_queueDir, folder) || !AcceptAsQueueDirectory(folder))
+    CDialogReporter reporter;
+    if (!ChooseFolderForProfile(m_queueDir, folder) || !AcceptAsQueueDirectory(folder, reporter))
         return;
     m_queueDir = folder;
     UpdateData(FALSE);
@@ -187,8 +197,22 @@ void CAdminDlg::OnBrowseQueueDir()
 void CAdminDlg::OnSetDir()
 {
     std::string queueName;
-    if (GetSelectedQueue(queueName))
-        ChangeQueueDirectory(m_serverProfile, queueName, m_queueDir);
+    if (!GetSelectedQueue(queueName))
+        return;
+    CDialogReporter reporter;
+    ChangeQueueDirectory(m_serverProfile, queueName, m_queueDir, reporter);
+}
+
+// "Set Display": the show command of the selected display mode, stored in the server's
+// window placement record.
+void CAdminDlg::OnSetDisplay()
+{
+    const int index = m_displayCombo.GetCurSel();
+    if (index == CB_ERR)
+        return;
+    CDialogReporter reporter;
+    ChangeDisplayMode(m_serverProfile, static_cast<UINT>(m_displayCombo.GetItemData(index)),
+                      reporter);
 }
 
 void CAdminDlg::OnAbout()
@@ -197,15 +221,26 @@ void CAdminDlg::OnAbout()
     about.DoModal();
 }
 
-void CAdminDlg::OnOK()
-{
-    CDialog::OnOK();
-}
-
 void CAdminDlg::OnContextHelp()
 {
     WinHelpA(GetSafeHwnd(), CWinApp::Get()->GetHelpFilePath(), HELP_CONTEXT,
              kMainDialogHelpContext);
+}
+
+bool CAdminDlg::OnQueryEndSession()
+{
+    return !CCommandRun::IsCarrying();
+}
+
+void CAdminDlg::OnEndSession(bool ending)
+{
+    if (ending)
+        CCommandRun::AbandonRunning();
+}
+
+void CAdminDlg::OnHandlerException(const std::exception& error)
+{
+    ShowMessage(FormatMessageText(IDS_COMMAND_STOPPED, {WidenText(error.what())}), MB_ICONSTOP);
 }
 
 // Closes a help window that this dialog opened.

@@ -18,8 +18,12 @@ public:
 protected:
     void DoDataExchange(CDataExchange* exchange) override;
     BOOL OnInitDialog() override;
-    void OnOK() override;
     CommandTable GetCommandTable() const override;
+    // A move that a shutdown would cut off holds it up; a shutdown that comes all the same
+    // first takes back what the move copied.
+    bool OnQueryEndSession() override;
+    void OnEndSession(bool ending) override;
+    void OnHandlerException(const std::exception& error) override;
 
 private:
     // Handlers of the command table.

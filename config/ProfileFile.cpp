@@ -1,5 +1,7 @@
 #include "config/ProfileFile.h"
 
+#include "framework/WideText.h"
+
 #include <cstring>
 
 namespace
@@ -17,6 +19,14 @@ std::string CProfileFile::GetString(const char* section, const char* key,
     if (length > 0)
         return std::string(buffer, length);
     return defaultValue != nullptr ? std::string(defaultValue) : std::string();
+}
+
+std::wstring CProfileFile::GetWideString(const std::wstring& section, const std::wstring& key) const
+{
+    wchar_t buffer[kValueBufferSize];
+    const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer,
+                                                  kValueBufferSize, WidenText(m_path).c_str());
+    return std::wstring(buffer, length);
 }
 
 BOOL CProfileFile::WriteString(const char* section, const char* key, const char* value) const
@@ -59,6 +69,12 @@ template <class Read> std::vector<std::string> ReadStringList(Read read)
 }
 } // namespace
 
+std::vector<std::string> CProfileFile::GetSectionNames() const
+{
+    return ReadStringList([&](char* buffer, DWORD size)
+                          { return GetPrivateProfileSectionNamesA(buffer, size, m_path.c_str()); });
+}
+
 std::vector<std::string> CProfileFile::GetKeyNames(const char* section) const
 {
     return ReadStringList(
@@ -71,4 +87,11 @@ std::vector<std::string> CProfileFile::GetSectionEntries(const char* section) co
     return ReadStringList(
         [&](char* buffer, DWORD size)
         { return GetPrivateProfileSectionA(section, buffer, size, m_path.c_str()); });
+}
+
+UINT GetProfileIntAt(const std::wstring& path, const char* section, const char* key,
+                     int defaultValue)
+{
+    return GetPrivateProfileIntW(WidenText(section).c_str(), WidenText(key).c_str(), defaultValue,
+                                 path.c_str());
 }

@@ -23,6 +23,9 @@ public:
     // file all give `defaultValue`, or the empty text when it is null.
     std::string GetString(const char* section, const char* key,
                           const char* defaultValue = nullptr) const;
+    // The same read in wide characters, exact whatever the file's encoding, for names that the
+    // host code page may not hold.
+    std::wstring GetWideString(const std::wstring& section, const std::wstring& key) const;
     // Creates the file, section or key as needed. Returns the platform's success flag.
     BOOL WriteString(const char* section, const char* key, const char* value) const;
     // Removes [section] key. With both null it removes nothing and puts every change made so
@@ -31,6 +34,8 @@ public:
     UINT GetInt(const char* section, const char* key, int defaultValue) const;
     // 1 when GetInt gives a nonzero value, else 0.
     int GetFlag(const char* section, const char* key, int defaultValue) const;
+    // The names of every section, in file order.
+    std::vector<std::string> GetSectionNames() const;
     // The names of every key in [section], in file order; empty when there is none.
     std::vector<std::string> GetKeyNames(const char* section) const;
     // Every entry of [section] as "key=value", in file order, as the platform stores it; one
@@ -40,3 +45,8 @@ public:
 private:
     std::string m_path;
 };
+
+// [section] key of the profile file at `path` as GetInt reads it, for a file whose name the
+// host code page may not hold.
+UINT GetProfileIntAt(const std::wstring& path, const char* section, const char* key,
+                     int defaultValue);

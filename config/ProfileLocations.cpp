@@ -50,3 +50,13 @@ std::string HelpFilePath(const std::string& modulePath)
         return std::string();
     return modulePath.substr(0, lastDot + 1) + "hlp";
 }
+
+ServerProfiles LocateServerProfiles()
+{
+    ServerProfiles profiles;
+    profiles.system.SetPath(SystemProfilePath(WithTrailingBackslash(WindowsDirectory())));
+    profiles.server.SetPath(ServerProfilePath(
+        profiles.system.GetString(layout::kSettingsSection, layout::kServerProfileKey),
+        ModuleDirectory(ModuleFilePath())));
+    return profiles;
+}

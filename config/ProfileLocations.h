@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ProfileFile.h"
+
 #include <string>
 
 // Where the tool finds the server's profiles, from the Windows directory and its own file.
@@ -25,3 +27,14 @@ std::string ServerProfilePath(const std::string& iniSetting, const std::string& 
 // The program's path with the text after its last '.' replaced by "hlp"; empty when the path
 // has no '.'.
 std::string HelpFilePath(const std::string& modulePath);
+
+// The two profiles of the server on this machine, as both front ends find them.
+struct ServerProfiles
+{
+    CProfileFile system;
+    CProfileFile server;
+};
+
+// The system profile in the Windows directory, and the server profile it names (or the one
+// beside the running program).
+ServerProfiles LocateServerProfiles();

@@ -1,25 +1,56 @@
 #include "config/ProfileStore.h"
 
+#include "framework/DiskSpace.h"
+#include "framework/WideText.h"
+
+#include <algorithm>
+#include <cctype>
+
 namespace
 {
-const int kAttempts = 2;
+const int kWriteAttempts = 2;
+// Enough for any number of duplicate keys a hand-edited profile holds, bounded all the same.
+const int kRemoveAttempts = 64;
+// Below this much free space a rewrite of the file may be cut short.
+const ULONGLONG kNearlyFull = 1024 * 1024;
 
-bool VolumeIsFull(const std::string& path)
+std::wstring FolderOf(const std::string& path)
 {
     const size_t slash = path.find_last_of('\\');
-    const std::string directory = slash == std::string::npos ? path : path.substr(0, slash + 1);
-    ULARGE_INTEGER available;
-    return GetDiskFreeSpaceExA(directory.c_str(), &available, nullptr, nullptr) &&
-           available.QuadPart == 0;
+    return WidenText(slash == std::string::npos ? path : path.substr(0, slash + 1));
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c)
+                   { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    return text;
+}
+
+// The key of an entry "key=value", in lower case.
+std::string KeyOf(const std::string& entry)
+{
+    return Lower(entry.substr(0, entry.find('=')));
 }
 } // namespace
 
+CCheckedChanges::CCheckedChanges(const CProfileFile& profile) : m_profile(profile)
+{
+    ULONGLONG available = 0;
+    if (!FreeBytesAvailable(FolderOf(m_profile.GetPath()), available) || available >= kNearlyFull)
+        return;
+    for (const std::string& section : m_profile.GetSectionNames())
+        m_entriesBefore.emplace_back(section, m_profile.GetSectionEntries(section.c_str()));
+    m_entriesNoted = true;
+}
+
 template <class Change, class ReadsBack>
-bool CCheckedChanges::Make(Change change, ReadsBack readsBack)
+bool CCheckedChanges::Make(Change change, ReadsBack readsBack, int attempts)
 {
     if (!m_result.stored)
         return false;
-    for (int attempt = 0; attempt < kAttempts; ++attempt)
+    for (int attempt = 0; attempt < attempts; ++attempt)
     {
         SetLastError(0);
         if (!change())
@@ -31,27 +62,54 @@ bool CCheckedChanges::Make(Change change, ReadsBack readsBack)
         if (readsBack())
             return true;
     }
-    // A value cut off on a full volume reads back otherwise too.
-    m_result = {false, VolumeIsFull(m_profile.GetPath()) ? DWORD{ERROR_DISK_FULL} : DWORD{0}};
+    m_result = {false, ReadBackError()};
     return false;
+}
+
+// Why a change read back otherwise: a value cut off on a full volume, or another writer.
+DWORD CCheckedChanges::ReadBackError() const
+{
+    return VolumeIsFull(FolderOf(m_profile.GetPath())) ? DWORD{ERROR_DISK_FULL} : DWORD{0};
 }
 
 bool CCheckedChanges::Write(const char* section, const char* key, const std::string& value)
 {
+    m_changed.emplace_back(Lower(section), Lower(key));
     return Make([&] { return m_profile.WriteString(section, key, value.c_str()) != FALSE; },
-                [&] { return m_profile.GetString(section, key) == value; });
+                [&] { return m_profile.GetString(section, key) == value; }, kWriteAttempts);
 }
 
 bool CCheckedChanges::Remove(const char* section, const char* key)
 {
+    m_changed.emplace_back(Lower(section), Lower(key));
     return Make([&] { return m_profile.DeleteKey(section, key) != FALSE; },
-                [&] { return m_profile.GetString(section, key).empty(); });
+                [&] { return m_profile.GetString(section, key).empty(); }, kRemoveAttempts);
+}
+
+// Every entry noted before that no change touched reads back as it was: the file was not cut
+// short.
+bool CCheckedChanges::FileReadsBackWhole() const
+{
+    for (const auto& before : m_entriesBefore)
+    {
+        const std::string section = Lower(before.first);
+        const std::vector<std::string> now = m_profile.GetSectionEntries(before.first.c_str());
+        for (const std::string& entry : before.second)
+        {
+            const bool changed =
+                std::find(m_changed.begin(), m_changed.end(),
+                          std::make_pair(section, KeyOf(entry))) != m_changed.end();
+            if (!changed && std::find(now.begin(), now.end(), entry) == now.end())
+                return false;
+        }
+    }
+    return true;
 }
 
 StoreResult CCheckedChanges::Finish() const
 {
-    if (m_result.stored && VolumeIsFull(m_profile.GetPath()))
-        return {false, ERROR_DISK_FULL};
+    if (m_result.stored && m_entriesNoted && !FileReadsBackWhole())
+        return {false, ReadBackError()};
     return m_result;
 }
 

@@ -96,20 +96,48 @@ const CDialog::CommandEntry* CDialog::FindEntry(UINT message, UINT id, UINT noti
     return nullptr;
 }
 
-BOOL CDialog::Dispatch(UINT message, WPARAM wParam)
+void CDialog::OnHandlerException(const std::exception& error)
+{
+    CWinApp::ReportFailure(error.what());
+}
+
+// The guard against a second command is released however the handler ends; the commands that
+// arrived meanwhile are then posted again, in their order.
+void CDialog::RunHandler(Handler handler, bool isCommand)
+{
+    struct Guard
+    {
+        CDialog& dialog;
+        bool isCommand;
+        ~Guard()
+        {
+            if (!isCommand)
+                return;
+            dialog.m_handling = false;
+            for (const auto& command : dialog.m_deferred)
+                PostMessageA(dialog.m_hWnd, WM_COMMAND, command.first, command.second);
+            dialog.m_deferred.clear();
+        }
+    } guard{*this, isCommand};
+    m_handling = m_handling || isCommand;
+    (this->*handler)();
+}
+
+BOOL CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const UINT id = LOWORD(wParam);
     const UINT notification = HIWORD(wParam);
     // A command runs to its end before the next one starts. A modal loop that the command
-    // opens (a message box) dispatches whatever is posted meanwhile: such a command is dropped,
-    // as its user could not have given it to the disabled dialog anyway.
+    // opens (a message box) dispatches whatever is posted meanwhile: such a command waits,
+    // and is given again once the running one has ended.
     if (message == WM_COMMAND && m_handling)
+    {
+        m_deferred.emplace_back(wParam, lParam);
         return TRUE;
+    }
     if (const CommandEntry* entry = FindEntry(message, id, notification))
     {
-        m_handling = message == WM_COMMAND;
-        (this->*entry->handler)();
-        m_handling = false;
+        RunHandler(entry->handler, message == WM_COMMAND);
         // Destruction goes on with the system's own clean-up.
         return message == WM_DESTROY ? FALSE : TRUE;
     }
@@ -150,14 +178,20 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
             return dialog->OnInitDialog();
         case WM_COMMAND:
         case WM_DESTROY:
-            return dialog->Dispatch(message, wParam);
+            return dialog->Dispatch(message, wParam, lParam);
+        case WM_QUERYENDSESSION:
+            SetWindowLongPtrA(window, DWLP_MSGRESULT, dialog->OnQueryEndSession() ? TRUE : FALSE);
+            return TRUE;
+        case WM_ENDSESSION:
+            dialog->OnEndSession(wParam != FALSE);
+            return TRUE;
         default:
             return FALSE;
         }
     }
     catch (const std::exception& error)
     {
-        CWinApp::ReportFailure(error.what());
+        dialog->OnHandlerException(error);
         return TRUE;
     }
 }

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <exception>
+#include <vector>
 
 // A modal dialog built from a dialog template of the program's resources.
 //
@@ -69,17 +71,27 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
     virtual CommandTable GetCommandTable() const { return {nullptr, 0}; }
+    // Whether the session may end now (WM_QUERYENDSESSION); it may, unless a dialog says not.
+    virtual bool OnQueryEndSession() { return true; }
+    // The session ends (WM_ENDSESSION with `ending`); the process ends soon after this returns.
+    virtual void OnEndSession(bool /*ending*/) {}
+    // An exception left a handler; it is reported in a plain stop box unless a dialog says
+    // otherwise. The dialog goes on working.
+    virtual void OnHandlerException(const std::exception& error);
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    BOOL Dispatch(UINT message, WPARAM wParam);
+    BOOL Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     const CommandEntry* FindEntry(UINT message, UINT id, UINT notification) const;
+    void RunHandler(Handler handler, bool isCommand);
 
     UINT m_templateId;
     HWND m_parent;
     HWND m_hWnd = nullptr;
     // A command-table handler of WM_COMMAND is running.
     bool m_handling = false;
+    // Commands that arrived meanwhile, each given again once it has ended.
+    std::vector<std::pair<WPARAM, LPARAM>> m_deferred;
 };
 
 // Sizes a command table from its initialiser.

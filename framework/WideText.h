@@ -2,6 +2,19 @@
 
 #include <string>
 
+// Conversions between the host code page, in which the server's files hold their texts, and
+// the platform's wide characters.
+
 // `wide` in the host code page, as the platform converts it (characters the code page lacks
 // become their best fit or the default character).
 std::string NarrowText(const std::wstring& wide);
+
+// `narrow`, a text of the host code page, in wide characters (always exact).
+std::wstring WidenText(const std::string& narrow);
+
+// True when both texts are the same but for letter case, as file and key names compare.
+bool EqualIgnoringCase(const std::wstring& first, const std::wstring& second);
+
+// `wide` in the host code page, when it converts exactly: no best-fit mapping, no default
+// character, and the text comes back unchanged. False otherwise.
+bool ToHostCodePageExactly(const std::wstring& wide, std::string& narrow);

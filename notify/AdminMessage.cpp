@@ -8,7 +8,7 @@ UINT RegisterAdminMessage()
     return g_adminMessage;
 }
 
-void PostAdminMessage(WPARAM value, AdminCode code)
+bool PostAdminMessage(WPARAM value, AdminCode code)
 {
-    PostMessageA(HWND_BROADCAST, g_adminMessage, value, code);
+    return PostMessageA(HWND_BROADCAST, g_adminMessage, value, code) != FALSE;
 }

@@ -19,5 +19,7 @@ extern UINT g_adminMessage;
 // Registers the admin message and stores its number in g_adminMessage.
 UINT RegisterAdminMessage();
 
-// Posts the admin message to every top-level window. Nothing is waited for or examined.
-void PostAdminMessage(WPARAM value, AdminCode code);
+// Posts the admin message to every top-level window. Nothing is waited for; the result tells
+// only whether the message was posted at all (a process outside the desktop of the running
+// server posts to no window of it).
+bool PostAdminMessage(WPARAM value, AdminCode code);

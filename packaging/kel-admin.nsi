@@ -1,6 +1,6 @@
 ; Installer of KEL Administrator: the tool into the KEL print server's own folder (or a folder of
-; the user's choice), a Start menu entry and an uninstaller. Built by scripts/package with
-; makensis; silent use:
+; the user's choice), a Start menu entry, its event log source and an uninstaller. Built by
+; scripts/package with makensis; silent use:
 ;   kel-admin-setup.exe /S [/D=C:\Path\To\Folder]
 Target amd64-unicode
 Unicode true
@@ -25,6 +25,8 @@ Unicode true
 !define UNINSTALLER "kel-admin-uninstall.exe"
 !define README "kel-admin-ReadMe.txt"
 !define LICENCE "kel-admin-LICENSE.txt"
+; The tool reports to the Application event log under the product's name.
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\${PRODUCT}"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -72,6 +74,10 @@ Section "Install"
   SetShellVarContext all
   SetOutPath "$INSTDIR"
   File "${STAGE}\kel-admin.exe"
+  ; The console twin, once it is built.
+  !if /FileExists "${STAGE}\kel-admin-cli.exe"
+    File "${STAGE}\kel-admin-cli.exe"
+  !endif
   File /oname=${README} "${STAGE}\ReadMe.txt"
   File /oname=${LICENCE} "${STAGE}\LICENSE.txt"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
@@ -86,6 +92,8 @@ Section "Install"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\kel-admin.exe"
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
 SectionEnd
 
 ; Removes the tool's own files only: the folder goes only when nothing else is left in it.
@@ -95,9 +103,11 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}\Uninstall ${PRODUCT}.lnk"
   RMDir "$SMPROGRAMS\${PRODUCT}"
   Delete "$INSTDIR\kel-admin.exe"
+  Delete "$INSTDIR\kel-admin-cli.exe"
   Delete "$INSTDIR\${README}"
   Delete "$INSTDIR\${LICENCE}"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
 SectionEnd

@@ -5,39 +5,44 @@
 #include <unordered_set>
 #include <vector>
 
+class CChangeJournal;
+
 // What one command created in a destination directory, so that a command that ends without
 // storing its change can leave the destination as it found it. Only what the command created
-// is listed: a file it overwrote was there before and stays.
+// is listed: a file it replaced was there before and stays. With a journal, every entry is
+// also written there the moment it is added, for a later run to clean up after a command that
+// could not finish.
 class CCreatedEntries
 {
 public:
-    void AddFile(const std::string& path);
-    void AddDirectory(const std::string& path);
-    // An entry renamed from `from` to `to`: undone by renaming it back.
-    void AddRenamed(const std::string& from, const std::string& to);
+    explicit CCreatedEntries(CChangeJournal* journal = nullptr) : m_journal(journal) {}
+
+    void AddFile(const std::wstring& path);
+    void AddDirectory(const std::wstring& path);
 
     // True when this command created the file at `path` (as spelled when it was added).
-    bool HasFile(const std::string& path) const;
+    bool HasFile(const std::wstring& path) const;
+    // Removes a file this command created, now, as Undo would; false when it is still there.
+    bool RemoveFile(const std::wstring& path);
 
     size_t Count() const { return m_entries.size(); }
 
-    // Removes every created file and directory, newest first, and renames every renamed entry
-    // back. A directory that holds anything else by then is left in place. `undone`, when
-    // given, is called after each entry with the number undone so far.
-    void Undo(const std::function<void(size_t)>& undone = nullptr);
+    // Removes every created file and directory, newest first. A directory that holds anything
+    // else by then is left in place. `undone`, when given, is called after each entry with the
+    // number undone so far. Returns the entries that could not be removed.
+    std::vector<std::wstring> Undo(const std::function<void(size_t)>& undone = nullptr);
 
 private:
     struct Entry
     {
-        enum Kind
-        {
-            kFile,
-            kDirectory,
-            kRenamed
-        } kind;
-        std::string path;
-        std::string renamedFrom;
+        bool directory;
+        std::wstring path;
     };
+    CChangeJournal* m_journal;
     std::vector<Entry> m_entries;
-    std::unordered_set<std::string> m_files;
+    std::unordered_set<std::wstring> m_files;
 };
+
+// Removes a file or an empty directory that a command created; true when it is gone (or was
+// never there, or is a directory that holds what others put there, which stays).
+bool RemoveCreatedEntry(bool directory, const std::wstring& path);

@@ -1,19 +1,22 @@
 #include "relocate/DirectoryChecks.h"
 
+#include "relocate/Reporting.h"
 #include "res/resource.h"
-#include "ui/MessageReport.h"
 
-bool IsDirectoryChange(const std::string& storedDir, const std::string& newDir)
+bool IsDirectoryChange(const std::string& storedDir, const std::string& newDir, IReporter& reporter,
+                       CommandOutcome& outcome)
 {
     // An empty target would carry the files into the root of the current drive.
     if (newDir.empty() && !storedDir.empty())
     {
-        ShowMessage(IDS_CHOOSE_DIRECTORY_FIRST, MB_ICONINFORMATION);
+        ReportMessage(reporter, IDS_CHOOSE_DIRECTORY_FIRST, MB_ICONINFORMATION);
+        outcome = CommandOutcome::kRefused;
         return false;
     }
     if (newDir == storedDir)
     {
-        ShowMessage(IDS_DIR_UNCHANGED, MB_ICONINFORMATION);
+        ReportMessage(reporter, IDS_DIR_UNCHANGED, MB_ICONINFORMATION);
+        outcome = CommandOutcome::kUnchanged;
         return false;
     }
     return true;

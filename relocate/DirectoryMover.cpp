@@ -1,70 +1,48 @@
 #include "relocate/DirectoryMover.h"
 
-#include "config/ConfigLayout.h"
+#include "framework/DiskSpace.h"
+#include "framework/NumberTexts.h"
+#include "framework/Reporter.h"
+#include "framework/ResourceText.h"
+#include "framework/WideText.h"
 #include "relocate/CreatedEntries.h"
-#include "relocate/DirectoryPrimitives.h"
 #include "relocate/FileCopy.h"
-#include "relocate/FileIdentity.h"
+#include "relocate/Reporting.h"
 #include "res/resource.h"
-#include "ui/MessageReport.h"
-#include "ui/NumberTexts.h"
-#include "ui/ProgressWindow.h"
 
-#include <windows.h>
+#include <shlwapi.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <unordered_set>
-#include <vector>
 
 namespace
 {
-// Every folder is listed twice, once for "*.*" and once for "*", and each listing copies every
-// file: each file is copied twice, the second copy overwriting the first.
-const char* const kListings[] = {"*.*", "*"};
-const ULONGLONG kCopiesPerFile = 2;
+// Every folder is listed twice, once for "*.*" and once for "*".
+const wchar_t* const kListings[] = {L"*.*", L"*"};
+// Settle lists the source at most this often.
+const int kMostSettlingRounds = 3;
 
-std::string EntryPath(const std::string& directory, const std::string& name)
+bool IsDotEntry(const std::wstring& name)
 {
-    return directory + layout::kPathSeparator + name;
+    return name == L"." || name == L"..";
 }
 
-bool IsFolder(DWORD attributes)
+std::wstring Below(const std::wstring& relative, const std::wstring& name)
 {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return relative.empty() ? name : JoinPath(relative, name);
 }
 
-bool IsDotEntry(const std::string& name)
+bool SameTime(const FILETIME& first, const FILETIME& second)
 {
-    return name == "." || name == "..";
-}
-
-// The drive letter of a full path, or 0 when it has none or could not be formed.
-char DriveOf(const std::string& path)
-{
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    if (length < 2 || length >= MAX_PATH || full[1] != ':')
-        return 0;
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(full[0])));
-}
-
-// Two paths count as on one drive only when both drives are known and equal, so that a path
-// whose full form could not be had is always copied.
-bool OnSameDrive(const std::string& source, const std::string& destination)
-{
-    const char sourceDrive = DriveOf(source);
-    return sourceDrive != 0 && sourceDrive == DriveOf(destination);
+    return CompareFileTime(&first, &second) == 0;
 }
 
 // Gives a folder of the destination its source's last-write time, once its contents are in.
-void CopyFolderTime(const std::string& from, const std::string& to)
+void CopyFolderTime(const std::wstring& from, const std::wstring& to)
 {
     WIN32_FILE_ATTRIBUTE_DATA source;
-    if (!GetFileAttributesExA(from.c_str(), GetFileExInfoStandard, &source))
+    if (!GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &source))
         return;
-    HANDLE folder = CreateFileA(to.c_str(), FILE_WRITE_ATTRIBUTES,
+    HANDLE folder = CreateFileW(to.c_str(), FILE_WRITE_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE)
@@ -73,146 +51,165 @@ void CopyFolderTime(const std::string& from, const std::string& to)
     CloseHandle(folder);
 }
 
-// How one entry went: carried over, failed (reported; the move goes on), or the move must end
-// (the destination is lost, or the user cancelled).
-enum class Outcome
+// True when a new file can be made in `folder`: a failure there that this says no to would
+// meet every later entry too.
+bool CanCreateIn(const std::wstring& folder)
 {
-    kCarried,
-    kFailed,
-    kStop
-};
+    static unsigned s_probes = 0;
+    const std::wstring probe =
+        JoinPath(folder, L"kel-probe-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(++s_probes) + L".tmp");
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_EXISTS;
+    CloseHandle(file);
+    return true;
+}
+} // namespace
 
-// One carry-over from a source directory into a destination directory.
-class CCarryOver
+CContentMover::CContentMover(const std::string& source, const std::string& destination,
+                             IReporter& reporter, CCreatedEntries* created)
+    : m_narrowSource(source), m_source(WidenText(source)), m_destination(WidenText(destination)),
+      m_reporter(reporter), m_created(created)
 {
-public:
-    CCarryOver(std::string source, std::string destination, CCreatedEntries* created,
-               CProgressWindow* progress);
-
-    // Counts the source, checks the destination's free space and carries every entry over.
-    int Run();
-
-private:
-    void Count(const std::string& folder);
-    bool HasRoomForOneCopy();
-    Outcome CarryFolder(const std::string& from, const std::string& to);
-    Outcome CarryEntry(const std::string& from, const std::string& to, const FoundEntry& entry,
-                       std::unordered_set<std::string>& carriedFolders);
-    Outcome CarrySubfolder(const std::string& from, const std::string& to);
-    Outcome RenameOneFile(const std::string& from, const std::string& to);
-    Outcome CopyFile(const std::string& from, const std::string& to);
-    Outcome DestinationFailure(int error);
-    bool IsDestination(const std::string& path) const;
-    bool LiesInSource(const std::string& path) const;
-    void AddWork(ULONGLONG files, ULONGLONG bytes);
-    bool Cancelled() const { return m_progress != nullptr && m_progress->IsCancelled(); }
-
-    const std::string m_source;
-    const std::string m_destination;
-    const bool m_sameDrive;
-    CCreatedEntries* m_created;
-    CProgressWindow* m_progress;
-    FileIdentity m_sourceIdentity;
-    FileIdentity m_destinationIdentity;
-    bool m_destinationKnown;
-    // Then a folder carried into the destination could be one of the source's own.
-    bool m_destinationHoldsSource = false;
-    ULONGLONG m_sourceFiles = 0;
-    ULONGLONG m_sourceBytes = 0;
-    ULONGLONG m_workFiles = 0;
-    ULONGLONG m_workBytes = 0;
-};
-
-CCarryOver::CCarryOver(std::string source, std::string destination, CCreatedEntries* created,
-                       CProgressWindow* progress)
-    : m_source(std::move(source)), m_destination(std::move(destination)),
-      m_sameDrive(OnSameDrive(m_source, m_destination)), m_created(created), m_progress(progress),
-      m_destinationKnown(ReadFileIdentity(m_destination, m_destinationIdentity))
-{
-    if (m_destinationKnown && ReadFileIdentity(m_source, m_sourceIdentity))
-        m_destinationHoldsSource = IsOrHolds(m_destinationIdentity, m_sourceIdentity);
 }
 
-int CCarryOver::Run()
+std::wstring CContentMover::SourceOf(const std::wstring& relative) const
 {
-    if (m_progress != nullptr)
+    return relative.empty() ? m_source : JoinPath(m_source, relative);
+}
+
+std::wstring CContentMover::DestinationOf(const std::wstring& relative) const
+{
+    return relative.empty() ? m_destination : JoinPath(m_destination, relative);
+}
+
+bool CContentMover::Cancelled() const
+{
+    return m_reporter.IsCancelled();
+}
+
+bool CContentMover::List(const std::wstring& relative, const wchar_t* pattern,
+                         std::vector<FoundEntry>& entries)
+{
+    return FindEntries(JoinPath(SourceOf(relative), pattern), entries,
+                       [this] { m_reporter.Pump(); });
+}
+
+bool CContentMover::Survey()
+{
+    if (ChangeDirectory(m_narrowSource, m_reporter) != 0)
     {
-        std::string step;
-        FormatResourceText(step, IDS_STEP_COPYING, m_destination.c_str());
-        m_progress->BeginStep(step, 0, 0);
+        ReportFormatted(m_reporter, IDS_ENTER_DIR_FAILED, MB_ICONSTOP,
+                        {m_source, ErrorTextW(errno)});
+        return false;
     }
-    Count(m_source);
-    if (Cancelled() || !HasRoomForOneCopy())
-        return 0;
-    if (m_progress != nullptr)
-        m_progress->SetTotals(m_sourceFiles, m_sourceBytes);
-    return CarryFolder(m_source, m_destination) == Outcome::kCarried ? 1 : 0;
+    // Copying a directory onto itself would truncate every file before reading it.
+    m_sameDirectory = IsSameFileSystemObject(m_source, m_destination);
+    if (m_sameDirectory)
+        return true;
+    m_destinationKnown = ReadFileIdentity(m_destination, m_destinationIdentity);
+    if (m_destinationKnown && ReadFileIdentity(m_source, m_sourceIdentity))
+        m_destinationHoldsSource = IsOrHolds(m_destinationIdentity, m_sourceIdentity);
+
+    m_reporter.BeginStep(FormatMessageText(IDS_STEP_COPYING, {m_destination}), 0, 0);
+    if (!Count(std::wstring()) || Cancelled())
+        return false;
+    FreeBytesAvailable(m_destination, m_freeBytes);
+    if (!HasRoomForOneCopy())
+        return false;
+    m_reporter.SetTotals(m_sourceFiles, m_sourceBytes);
+    return true;
 }
 
 // Counts the files and bytes that the move will carry over, for the free space and the
-// progress window: what it will skip is not counted.
-void CCarryOver::Count(const std::string& folder)
+// progress: what it will skip is not counted. Every path the copies will have must fit the
+// platform's limit, or the first that does not is refused before anything is copied.
+bool CContentMover::Count(const std::wstring& relative)
 {
     std::vector<FoundEntry> entries;
-    FindEntries(EntryPath(folder, "*"), entries);
+    List(relative, L"*", entries);
     for (const FoundEntry& entry : entries)
     {
-        const std::string path = EntryPath(folder, entry.name);
         if (Cancelled())
-            return;
+            return false;
+        const std::wstring below = Below(relative, entry.name);
         if (IsDotEntry(entry.name) || IsLinkEntry(entry))
             continue;
-        if (IsFolder(entry.attributes))
+        if (IsFolderAttributes(entry.attributes))
         {
-            if (!IsDestination(path))
-                Count(path);
+            if (!IsDestination(SourceOf(below)) &&
+                (!FitsPathLimit(DestinationOf(below), kLongestFolderPath) || !Count(below)))
+                return false;
         }
         else
         {
+            if (!FitsPathLimit(DestinationOf(below), kLongestFilePath))
+                return false;
             ++m_sourceFiles;
             m_sourceBytes += entry.size;
         }
-        if (m_progress != nullptr)
-            m_progress->Pump();
+        m_reporter.Pump();
     }
+    return true;
 }
 
-bool CCarryOver::HasRoomForOneCopy()
+bool CContentMover::FitsPathLimit(const std::wstring& path, size_t limit)
 {
-    ULARGE_INTEGER available;
-    if (!GetDiskFreeSpaceExA(m_destination.c_str(), &available, nullptr, nullptr) ||
-        available.QuadPart >= m_sourceBytes)
+    if (path.size() <= limit)
         return true;
-    std::string message;
-    FormatResourceText(message, IDS_NOT_ENOUGH_SPACE, m_destination.c_str(), m_source.c_str(),
-                       ByteSizeText(m_sourceBytes).c_str(),
-                       ByteSizeText(available.QuadPart).c_str());
-    ShowMessage(message, MB_ICONEXCLAMATION);
+    ReportPathError(m_reporter, IDS_OPEN_WRITE_FAILED, path, ENAMETOOLONG);
     return false;
 }
 
-// Carries every entry of `from` over into the existing folder `to`. The result is kCarried
-// only when every entry was carried. A folder that cannot be listed is reported as one that
-// cannot be read: its files would otherwise be left behind unnoticed.
-Outcome CCarryOver::CarryFolder(const std::string& from, const std::string& to)
+bool CContentMover::HasRoomForOneCopy()
+{
+    ULONGLONG available = 0;
+    if (!FreeBytesAvailable(m_destination, available) || available >= m_sourceBytes)
+        return true;
+    ReportFormatted(m_reporter, IDS_NOT_ENOUGH_SPACE, MB_ICONEXCLAMATION,
+                    {m_destination, m_source, WidenText(ByteSizeText(m_sourceBytes)),
+                     WidenText(ByteSizeText(available))});
+    return false;
+}
+
+bool CContentMover::Carry()
+{
+    return m_sameDirectory || CarryFolder(std::wstring()) == Outcome::kCarried;
+}
+
+// Carries every entry of one folder of the source over into its existing counterpart. The
+// result is kCarried only when every entry was carried. A folder that cannot be listed is
+// reported as one that cannot be read: its files would otherwise be left behind unnoticed.
+CContentMover::Outcome CContentMover::CarryFolder(const std::wstring& relative)
 {
     std::vector<FoundEntry> entries;
-    for (const char* pattern : kListings)
+    for (const wchar_t* pattern : kListings)
     {
-        if (!FindEntries(EntryPath(from, pattern), entries))
+        if (!List(relative, pattern, entries))
         {
-            ReportPathFailure(IDS_OPEN_READ_FAILED, from, ErrorText(errno));
+            ReportPathError(m_reporter, IDS_OPEN_READ_FAILED, SourceOf(relative), errno);
             return Outcome::kFailed;
         }
     }
+    m_carried[relative];
     // A subfolder is carried over, whole, on its first listing only.
-    std::unordered_set<std::string> carriedFolders;
+    std::unordered_set<std::wstring> carriedFolders;
     Outcome result = Outcome::kCarried;
     for (const FoundEntry& entry : entries)
     {
         if (IsDotEntry(entry.name))
             continue;
-        const Outcome outcome = CarryEntry(from, to, entry, carriedFolders);
+        Outcome outcome = Outcome::kCarried;
+        if (IsLinkEntry(entry))
+            outcome = ReportSourceLink(SourceOf(Below(relative, entry.name)));
+        else if (!IsFolderAttributes(entry.attributes))
+            outcome = CarryFile(relative, entry);
+        // Nothing is copied into itself: the destination, inside the source, is passed over.
+        else if (!IsDestination(SourceOf(Below(relative, entry.name))) &&
+                 carriedFolders.insert(entry.name).second)
+            outcome = CarrySubfolder(relative, entry.name);
         if (outcome == Outcome::kStop || Cancelled())
             return Outcome::kStop;
         if (outcome == Outcome::kFailed)
@@ -221,114 +218,245 @@ Outcome CCarryOver::CarryFolder(const std::string& from, const std::string& to)
     return result;
 }
 
-Outcome CCarryOver::CarryEntry(const std::string& from, const std::string& to,
-                               const FoundEntry& entry,
-                               std::unordered_set<std::string>& carriedFolders)
+CContentMover::Outcome CContentMover::ReportSourceLink(const std::wstring& path)
 {
-    const std::string source = EntryPath(from, entry.name);
-    const std::string destination = EntryPath(to, entry.name);
-    if (IsLinkEntry(entry))
-    {
-        ReportPathFailure(IDS_OPEN_READ_FAILED, source, LoadResourceText(IDS_LINK_NOT_FOLLOWED));
-        return Outcome::kFailed;
-    }
-    if (IsFolder(entry.attributes))
-    {
-        // Nothing is copied into itself: the destination, inside the source, is passed over.
-        if (IsDestination(source) || !carriedFolders.insert(entry.name).second)
-            return Outcome::kCarried;
-        return CarrySubfolder(source, destination);
-    }
-
-    const ULONGLONG workBefore = m_workBytes;
-    // Only an entry that has gone from the source since it was listed is renamed.
-    const bool gone = m_sameDrive && CheckAccess(source, kAccessExists) != 0;
-    const Outcome outcome =
-        gone ? RenameOneFile(source, destination) : CopyFile(source, destination);
-    if (outcome != Outcome::kStop)
-        AddWork(1, std::max(m_workBytes, workBefore + entry.size) - m_workBytes);
-    return outcome;
-}
-
-Outcome CCarryOver::CarrySubfolder(const std::string& from, const std::string& to)
-{
-    if (CreateDirectoryA(to.c_str(), nullptr))
-    {
-        if (m_created != nullptr)
-            m_created->AddDirectory(to);
-    }
-    else if (!(GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(GetFileAttributesA(to.c_str()))))
-    {
-        const int error = ErrnoFromPlatformError(GetLastError());
-        ReportPathFailure(IDS_OPEN_WRITE_FAILED, to, ErrorText(error));
-        return DestinationFailure(error);
-    }
-    else if (LiesInSource(to))
-    {
-        // A destination that holds the source can hold a folder of the source's own under the
-        // name of one being carried: copying into it would overwrite the originals.
-        ReportPathFailure(IDS_OPEN_WRITE_FAILED, to, LoadResourceText(IDS_INSIDE_SOURCE));
-        return Outcome::kFailed;
-    }
-    const Outcome outcome = CarryFolder(from, to);
-    CopyFolderTime(from, to);
-    return outcome;
-}
-
-Outcome CCarryOver::RenameOneFile(const std::string& from, const std::string& to)
-{
-    if (MoveFileA(from.c_str(), to.c_str()))
-    {
-        if (m_created != nullptr)
-            m_created->AddRenamed(from, to);
-        return Outcome::kCarried;
-    }
-    const std::string error = PlatformErrorText(GetLastError());
-    std::string message;
-    FormatResourceText(message, IDS_RENAME_FAILED, from.c_str(), to.c_str(), error.c_str());
-    ShowMessage(message, MB_ICONEXCLAMATION);
+    ReportPathFailure(m_reporter, IDS_OPEN_READ_FAILED, path,
+                      LoadResourceTextW(IDS_LINK_NOT_FOLLOWED));
     return Outcome::kFailed;
 }
 
-// The progress window is pumped after every block, also inside a large file, and a cancel
-// ends the copy after the current block.
-Outcome CCarryOver::CopyFile(const std::string& from, const std::string& to)
+// On its second turn a file whose copy is as its source now stands is not written again.
+CContentMover::Outcome CContentMover::CarryFile(const std::wstring& relative,
+                                                const FoundEntry& entry)
 {
-    const CopyOutcome copied = CopyOneFile(from, to, m_created,
-                                           [this](size_t bytes)
+    const auto& files = m_carried[relative].files;
+    const auto copied = files.find(entry.name);
+    if (copied != files.end())
+    {
+        WIN32_FILE_ATTRIBUTE_DATA now;
+        if (!GetFileAttributesExW(SourceOf(Below(relative, entry.name)).c_str(),
+                                  GetFileExInfoStandard, &now))
+            return Outcome::kCarried; // gone: Settle removes its copy
+        const ULONGLONG size = (static_cast<ULONGLONG>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
+        if (size == copied->second.size && SameTime(now.ftLastWriteTime, copied->second.lastWrite))
+            return Outcome::kCarried;
+    }
+    return CopyEntry(relative, entry.name);
+}
+
+// Copies one file and records what it copied. Progress counts each file once, on its first
+// copy, however often it is copied again.
+CContentMover::Outcome CContentMover::CopyEntry(const std::wstring& relative,
+                                                const std::wstring& name)
+{
+    const std::wstring below = Below(relative, name);
+    const std::wstring source = SourceOf(below);
+    const bool first = m_counted.insert(source).second;
+    const CopyOutcome copied = CopyOneFile(source, DestinationOf(below), m_created, m_reporter,
+                                           [this, first](size_t bytes)
                                            {
-                                               AddWork(0, bytes);
+                                               AddWork(0, first ? bytes : 0);
                                                return !Cancelled();
                                            });
+    auto& files = m_carried[relative].files;
+    if (copied.result == CopyResult::kCopied)
+        files[name] = {copied.bytes, copied.lastWrite};
+    else if (copied.result != CopyResult::kSourceGone)
+        files.erase(name);
+    if (first && copied.result != CopyResult::kCancelled)
+        AddWork(1, 0);
     switch (copied.result)
     {
     case CopyResult::kCopied:
+    case CopyResult::kSourceGone:
         return Outcome::kCarried;
     case CopyResult::kSourceFailed:
         return Outcome::kFailed;
     case CopyResult::kDestinationFailed:
-        return DestinationFailure(copied.error);
+        return DestinationFailure(copied.error, DestinationOf(relative));
     case CopyResult::kCancelled:
         break;
     }
     return Outcome::kStop;
 }
 
-// After a failure on the destination's side: when the destination itself is lost (its folder
-// has gone, or its disk is full), every later entry would fail the same way, so the move ends.
-Outcome CCarryOver::DestinationFailure(int error)
+CContentMover::Outcome CContentMover::CarrySubfolder(const std::wstring& relative,
+                                                     const std::wstring& name)
 {
-    if (error == ENOSPC || !IsFolder(GetFileAttributesA(m_destination.c_str())))
+    const std::wstring below = Below(relative, name);
+    const std::wstring to = DestinationOf(below);
+    if (CreateDirectoryW(to.c_str(), nullptr))
+    {
+        if (m_created != nullptr)
+            m_created->AddDirectory(to);
+    }
+    else if (GetLastError() != ERROR_ALREADY_EXISTS)
+    {
+        const int error = ErrnoFromPlatformError(GetLastError());
+        ReportPathError(m_reporter, IDS_OPEN_WRITE_FAILED, to, error);
+        return DestinationFailure(error, DestinationOf(relative));
+    }
+    else if (IsLinkAt(to))
+    {
+        // Written through, the copies would land outside the chosen folder.
+        ReportPathFailure(m_reporter, IDS_OPEN_WRITE_FAILED, to,
+                          LoadResourceTextW(IDS_LINK_NOT_FOLLOWED));
+        return Outcome::kFailed;
+    }
+    else if (!IsFolderAttributes(GetFileAttributesW(to.c_str())))
+    {
+        ReportPathError(m_reporter, IDS_OPEN_WRITE_FAILED, to, EEXIST);
+        return Outcome::kFailed;
+    }
+    else if (LiesInSource(to))
+    {
+        // A destination that holds the source can hold a folder of the source's own under the
+        // name of one being carried: copying into it would overwrite the originals.
+        ReportPathFailure(m_reporter, IDS_OPEN_WRITE_FAILED, to,
+                          LoadResourceTextW(IDS_INSIDE_SOURCE));
+        return Outcome::kFailed;
+    }
+    m_carried[relative].folders.insert(name);
+    const Outcome outcome = CarryFolder(below);
+    CopyFolderTime(SourceOf(below), to);
+    return outcome;
+}
+
+CContentMover::Settled CContentMover::Settle(const std::wstring& pattern,
+                                             const ChangedFilesCheck& changedFiles)
+{
+    if (m_sameDirectory)
+        return Settled::kSettled;
+    m_reporter.BeginStep(FormatMessageText(IDS_STEP_CHECKING_COPIES, {m_source}), 0, 0);
+    for (int round = 0; round < kMostSettlingRounds; ++round)
+    {
+        Round found;
+        if (Relist(std::wstring(), pattern, found) != Outcome::kCarried)
+            return Settled::kFailed;
+        if (found.changes == 0)
+            return Settled::kSettled;
+        if (!found.files.empty() && changedFiles && !changedFiles(found.files))
+            return Settled::kFailed;
+    }
+    ReportFormatted(m_reporter, IDS_KEPT_CHANGING, MB_ICONEXCLAMATION, {m_source});
+    return Settled::kKeptChanging;
+}
+
+// Lists one folder of the source once and brings its counterpart in line: what is new or has
+// changed is carried (again), and the copies of what has gone are removed.
+CContentMover::Outcome CContentMover::Relist(const std::wstring& relative,
+                                             const std::wstring& pattern, Round& round)
+{
+    std::vector<FoundEntry> entries;
+    if (!List(relative, L"*", entries))
+    {
+        ReportPathError(m_reporter, IDS_OPEN_READ_FAILED, SourceOf(relative), errno);
+        return Outcome::kFailed;
+    }
+    std::unordered_set<std::wstring> present;
+    for (const FoundEntry& entry : entries)
+    {
+        const std::wstring below = Below(relative, entry.name);
+        if (IsDotEntry(entry.name) || (IsFolderAttributes(entry.attributes) &&
+                                       !IsLinkEntry(entry) && IsDestination(SourceOf(below))))
+            continue;
+        present.insert(entry.name);
+        const CarriedFolder& carried = m_carried[relative];
+        Outcome outcome = Outcome::kCarried;
+        if (IsLinkEntry(entry))
+            outcome = ReportSourceLink(SourceOf(below));
+        else if (IsFolderAttributes(entry.attributes))
+        {
+            const bool known = carried.folders.count(entry.name) != 0;
+            round.changes += known ? 0 : 1;
+            outcome =
+                known ? Relist(below, std::wstring(), round) : CarrySubfolder(relative, entry.name);
+        }
+        else
+        {
+            const auto copied = carried.files.find(entry.name);
+            if (copied != carried.files.end() && copied->second.size == entry.size &&
+                SameTime(copied->second.lastWrite, entry.lastWrite))
+                continue;
+            ++round.changes;
+            if (!pattern.empty() && PathMatchSpecW(entry.name.c_str(), pattern.c_str()))
+                round.files.push_back(SourceOf(below));
+            outcome = CopyEntry(relative, entry.name);
+        }
+        if (outcome != Outcome::kCarried || Cancelled())
+            return outcome == Outcome::kFailed ? Outcome::kFailed : Outcome::kStop;
+    }
+    // Whatever was carried from here and is no longer listed has gone from the source.
+    CarriedFolder& carried = m_carried[relative];
+    std::vector<std::wstring> goneFiles;
+    for (const auto& file : carried.files)
+        if (present.count(file.first) == 0)
+            goneFiles.push_back(file.first);
+    for (const std::wstring& name : goneFiles)
+        RemoveCopy(relative, name);
+    std::vector<std::wstring> goneFolders;
+    for (const std::wstring& folder : carried.folders)
+        if (present.count(folder) == 0)
+            goneFolders.push_back(folder);
+    for (const std::wstring& name : goneFolders)
+    {
+        RemoveFolderCopy(Below(relative, name));
+        m_carried[relative].folders.erase(name);
+    }
+    round.changes += goneFiles.size() + goneFolders.size();
+    return Outcome::kCarried;
+}
+
+// Only a copy that this move created goes; a file that was there before stays as it is.
+void CContentMover::RemoveCopy(const std::wstring& relative, const std::wstring& name)
+{
+    if (m_created != nullptr)
+        m_created->RemoveFile(DestinationOf(Below(relative, name)));
+    m_carried[relative].files.erase(name);
+}
+
+void CContentMover::RemoveFolderCopy(const std::wstring& relative)
+{
+    const auto found = m_carried.find(relative);
+    if (found == m_carried.end())
+        return;
+    const CarriedFolder carried = found->second;
+    for (const auto& file : carried.files)
+        RemoveCopy(relative, file.first);
+    for (const std::wstring& folder : carried.folders)
+        RemoveFolderCopy(Below(relative, folder));
+    m_carried.erase(relative);
+    if (m_created != nullptr)
+        RemoveCreatedEntry(true, DestinationOf(relative));
+}
+
+std::vector<std::wstring> CContentMover::CarriedFiles(const std::wstring& pattern) const
+{
+    std::vector<std::wstring> files;
+    const auto top = m_carried.find(std::wstring());
+    if (top == m_carried.end())
+        return files;
+    for (const auto& file : top->second.files)
+        if (PathMatchSpecW(file.first.c_str(), pattern.c_str()))
+            files.push_back(JoinPath(m_destination, file.first));
+    return files;
+}
+
+// After a failure on the destination's side: when the destination itself is lost (its folder
+// has gone, or its disk is full), or the folder refuses every new file (access denied,
+// read-only media), every later entry would fail the same way, so the move ends.
+CContentMover::Outcome CContentMover::DestinationFailure(int error, const std::wstring& folder)
+{
+    if (error == ENOSPC || !IsFolderAttributes(GetFileAttributesW(m_destination.c_str())) ||
+        VolumeIsFull(m_destination))
         return Outcome::kStop;
-    ULARGE_INTEGER available;
-    if (GetDiskFreeSpaceExA(m_destination.c_str(), &available, nullptr, nullptr) &&
-        available.QuadPart == 0)
+    if (error != 0 && !CanCreateIn(folder))
         return Outcome::kStop;
     return Outcome::kFailed;
 }
 
 // True when the folder at `path` is the destination itself.
-bool CCarryOver::IsDestination(const std::string& path) const
+bool CContentMover::IsDestination(const std::wstring& path) const
 {
     FileIdentity entry;
     return m_destinationKnown && ReadFileIdentity(path, entry) &&
@@ -337,44 +465,26 @@ bool CCarryOver::IsDestination(const std::string& path) const
 
 // True when the existing folder `path` is the source or lies in it; only possible when the
 // destination holds the source.
-bool CCarryOver::LiesInSource(const std::string& path) const
+bool CContentMover::LiesInSource(const std::wstring& path) const
 {
     FileIdentity folder;
     return m_destinationHoldsSource && ReadFileIdentity(path, folder) &&
            IsOrHolds(m_sourceIdentity, folder);
 }
 
-// Progress counts each file once, though every file is copied twice.
-void CCarryOver::AddWork(ULONGLONG files, ULONGLONG bytes)
+void CContentMover::AddWork(ULONGLONG files, ULONGLONG bytes)
 {
     m_workFiles += files;
     m_workBytes += bytes;
-    if (m_progress == nullptr)
-        return;
-    m_progress->SetDone(m_workFiles / kCopiesPerFile, m_workBytes / kCopiesPerFile);
-    m_progress->Pump();
+    m_reporter.SetDone(m_workFiles, m_workBytes);
+    m_reporter.Pump();
 }
-} // namespace
 
 int MoveDirectoryContents(const std::string& source, const std::string& destination,
-                          CCreatedEntries* created, CProgressWindow* progress)
+                          IReporter& reporter, CCreatedEntries* created)
 {
-    char savedDir[MAX_PATH];
-    const bool haveSavedDir = GetCurrentDir(savedDir, MAX_PATH);
-
-    if (ChangeDirectory(source) != 0)
-    {
-        std::string message;
-        FormatResourceText(message, IDS_ENTER_DIR_FAILED, source.c_str(), ErrorText(errno).c_str());
-        ShowMessage(message, MB_ICONSTOP);
-        return 0;
-    }
-
-    // Copying a directory onto itself would truncate every file before reading it.
-    int result = 1;
-    if (!IsSameFileSystemObject(source, destination))
-        result = CCarryOver(source, destination, created, progress).Run();
-    if (haveSavedDir)
-        ChangeDirectory(savedDir);
-    return result;
+    CContentMover mover(source, destination, reporter, created);
+    return mover.Survey() && mover.Carry() && mover.Settle() == CContentMover::Settled::kSettled
+               ? 1
+               : 0;
 }

@@ -1,8 +1,8 @@
 #include "relocate/DirectoryPrimitives.h"
 
+#include "framework/ErrorTexts.h"
+#include "relocate/Reporting.h"
 #include "res/resource.h"
-#include "ui/ErrorTexts.h"
-#include "ui/MessageReport.h"
 
 #include <windows.h>
 
@@ -14,6 +14,8 @@ namespace
 {
 const int kFirstDrive = 1; // A
 const int kLastDrive = 31;
+// Entries listed between two calls of a listing's pump.
+const size_t kEntriesPerPump = 64;
 
 int DriveNumberOf(char letter)
 {
@@ -40,7 +42,7 @@ bool SelectDrive(int drive)
 }
 
 // Switches to `path`'s drive with the "insert disk" box suppressed; reports a failure itself.
-bool SwitchDriveFor(const std::string& path)
+bool SwitchDriveFor(const std::string& path, IReporter& reporter)
 {
     const int target = DriveNumberOf(path[0]);
     const int previous = CurrentDriveNumber();
@@ -54,23 +56,39 @@ bool SwitchDriveFor(const std::string& path)
         return true;
 
     SelectDrive(previous);
-    std::string message;
-    FormatResourceText(message, IDS_DRIVE_FAILED, path[0]);
-    ShowMessage(message, MB_ICONINFORMATION);
+    ReportFormatted(reporter, IDS_DRIVE_FAILED, MB_ICONINFORMATION,
+                    {std::wstring(1, static_cast<unsigned char>(path[0]))});
     errno = ENOENT;
     return false;
 }
+
+FoundEntry EntryOf(const WIN32_FIND_DATAW& data)
+{
+    return {data.cFileName, data.dwFileAttributes, data.dwReserved0,
+            (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+            data.ftLastWriteTime};
+}
 } // namespace
 
-int ChangeDirectory(const std::string& path)
+std::string JoinPath(const std::string& directory, const std::string& name)
+{
+    return directory + '\\' + name;
+}
+
+std::wstring JoinPath(const std::wstring& directory, const std::wstring& name)
+{
+    return directory + L'\\' + name;
+}
+
+int ChangeDirectory(const std::string& path, IReporter& reporter)
 {
     if (path.empty())
     {
-        ShowMessage(IDS_EMPTY_DIR, MB_ICONEXCLAMATION);
+        ReportMessage(reporter, IDS_EMPTY_DIR, MB_ICONEXCLAMATION);
         errno = ENOENT;
         return -1;
     }
-    if (!SwitchDriveFor(path))
+    if (!SwitchDriveFor(path, reporter))
         return -1;
     if (!SetCurrentDirectoryA(path.c_str()))
     {
@@ -88,6 +106,16 @@ bool GetCurrentDir(char* buffer, unsigned size)
         return false;
     std::memcpy(buffer, current, length + 1);
     return true;
+}
+
+CCurrentDirectoryKeeper::CCurrentDirectoryKeeper() : m_haveSaved(GetCurrentDir(m_saved, MAX_PATH))
+{
+}
+
+void CCurrentDirectoryKeeper::ReturnNow()
+{
+    if (m_haveSaved)
+        SetCurrentDirectoryA(m_saved);
 }
 
 int CheckAccess(const std::string& path, int mode)
@@ -116,7 +144,7 @@ int MakeDirectory(const std::string& path)
     return 0;
 }
 
-bool FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries)
+bool FindNames(const std::string& pattern, std::vector<std::string>& names)
 {
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
@@ -129,9 +157,7 @@ bool FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries)
         return false;
     }
     do
-        entries.push_back(
-            {entry.cFileName, entry.dwFileAttributes, entry.dwReserved0,
-             (static_cast<ULONGLONG>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow});
+        names.push_back(entry.cFileName);
     while (FindNextFileA(search, &entry));
     const DWORD ended = GetLastError();
     FindClose(search);
@@ -141,13 +167,42 @@ bool FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries)
     return false;
 }
 
-bool FindNames(const std::string& pattern, std::vector<std::string>& names)
+bool FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& entries,
+                 const std::function<void()>& pump)
 {
-    std::vector<FoundEntry> entries;
-    const bool listed = FindEntries(pattern, entries);
-    for (FoundEntry& entry : entries)
-        names.push_back(std::move(entry.name));
-    return listed;
+    if (pattern.size() > kLongestFilePath)
+    {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+    {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES)
+            return true;
+        SetErrnoFromLastError();
+        return false;
+    }
+    size_t listed = 0;
+    do
+    {
+        entries.push_back(EntryOf(data));
+        if (pump && ++listed % kEntriesPerPump == 0)
+            pump();
+    } while (FindNextFileW(search, &data));
+    const DWORD ended = GetLastError();
+    FindClose(search);
+    if (ended == ERROR_NO_MORE_FILES)
+        return true;
+    errno = ErrnoFromPlatformError(ended);
+    return false;
+}
+
+bool IsFolderAttributes(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool IsLinkEntry(const FoundEntry& entry)
@@ -156,4 +211,14 @@ bool IsLinkEntry(const FoundEntry& entry)
         return false;
     return entry.reparseTag == IO_REPARSE_TAG_SYMLINK ||
            entry.reparseTag == IO_REPARSE_TAG_MOUNT_POINT || entry.reparseTag == 0;
+}
+
+bool IsLinkAt(const std::wstring& path)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(path.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return IsLinkEntry(EntryOf(data));
 }

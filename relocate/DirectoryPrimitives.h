@@ -1,11 +1,14 @@
 #pragma once
 
-#include "ui/ErrorTexts.h"
+#include "framework/ErrorTexts.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+class IReporter;
 
 // Directory operations shared by the relocation commands. The int results are 0 for success
 // and -1 for failure with the error number (errno) set; callers read it at once and quote
@@ -15,15 +18,40 @@
 inline constexpr int kAccessExists = 0;
 inline constexpr int kAccessWritable = 6;
 
+// The longest path of a file, and of a folder (which must leave room for an 8.3 name), that
+// the platform's ordinary calls accept.
+inline constexpr size_t kLongestFilePath = MAX_PATH - 1;
+inline constexpr size_t kLongestFolderPath = MAX_PATH - 12;
+
+// A directory and a name joined by one backslash, whatever the directory ends with.
+std::string JoinPath(const std::string& directory, const std::string& name);
+std::wstring JoinPath(const std::wstring& directory, const std::wstring& name);
+
 // Makes `path` the current directory, selecting its drive first. The first character is taken
-// as the drive letter, whatever it is. An empty path shows message 13, a drive that cannot be
-// selected message 14; both then leave error number 2. A directory that cannot be entered
-// shows nothing.
-int ChangeDirectory(const std::string& path);
+// as the drive letter, whatever it is. An empty path reports message 13, a drive that cannot
+// be selected message 14; both then leave error number 2. A directory that cannot be entered
+// reports nothing.
+int ChangeDirectory(const std::string& path, IReporter& reporter);
 
 // Writes the current directory into `buffer`; false, with the buffer untouched, when it does
 // not fit.
 bool GetCurrentDir(char* buffer, unsigned size);
+
+// Keeps the current directory it found and returns there, quietly, when it ends (or earlier,
+// through ReturnNow): the directory was current moments before.
+class CCurrentDirectoryKeeper
+{
+public:
+    CCurrentDirectoryKeeper();
+    ~CCurrentDirectoryKeeper() { ReturnNow(); }
+    CCurrentDirectoryKeeper(const CCurrentDirectoryKeeper&) = delete;
+    CCurrentDirectoryKeeper& operator=(const CCurrentDirectoryKeeper&) = delete;
+    void ReturnNow();
+
+private:
+    char m_saved[MAX_PATH];
+    bool m_haveSaved;
+};
 
 // Mode 0: something exists at `path`. Mode 6: it exists and is not read-only (error 13).
 int CheckAccess(const std::string& path, int mode);
@@ -37,19 +65,29 @@ int MakeDirectory(const std::string& path);
 // could not be listed (whole); no match is no failure.
 bool FindNames(const std::string& pattern, std::vector<std::string>& names);
 
-// One entry found by FindEntries.
+// One entry found by FindEntries, under its exact name.
 struct FoundEntry
 {
-    std::string name;
+    std::wstring name;
     DWORD attributes;
     DWORD reparseTag; // what kind of reparse point, when the attributes say it is one
     ULONGLONG size;
+    FILETIME lastWrite;
 };
 
-// As FindNames, with each entry's attributes and size.
-bool FindEntries(const std::string& pattern, std::vector<FoundEntry>& entries);
+// As FindNames, by wide-character names, with each entry's attributes, size and time. A
+// pattern beyond the path limit fails with error ENAMETOOLONG. `pump`, when given, is called
+// every few dozen entries, so that listing a large folder keeps the caller responsive.
+bool FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& entries,
+                 const std::function<void()>& pump = nullptr);
+
+// True for a directory entry (attributes known).
+bool IsFolderAttributes(DWORD attributes);
 
 // True for an entry that leads elsewhere: a symbolic link or a junction (or a reparse point of
 // a kind the platform does not tell). Other reparse points, such as deduplicated files or
 // files kept in the cloud, are ordinary files.
 bool IsLinkEntry(const FoundEntry& entry);
+
+// True when the existing entry at `path` leads elsewhere, as IsLinkEntry tells it.
+bool IsLinkAt(const std::wstring& path);

@@ -1,11 +1,11 @@
 #include "relocate/FileCopy.h"
 
+#include "framework/ErrorTexts.h"
+#include "framework/ResourceText.h"
 #include "relocate/CreatedEntries.h"
+#include "relocate/DirectoryPrimitives.h"
+#include "relocate/Reporting.h"
 #include "res/resource.h"
-#include "ui/ErrorTexts.h"
-#include "ui/MessageReport.h"
-
-#include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -19,7 +19,7 @@ namespace
 const size_t kCopyBlockSize = 512;
 // Stream buffers larger than the run-time library's default, for speed.
 const size_t kStreamBufferSize = 64 * 1024;
-const char kTemporaryPrefix[] = "kel";
+const wchar_t kTemporaryPrefix[] = L"kel";
 
 // Stream calls are judged with fresh error numbers: the run-time library's when it sets one,
 // else the platform's last error through the project's own mapping, since some run-time
@@ -38,28 +38,29 @@ int StreamError()
     return error != 0 ? ErrnoFromPlatformError(error) : EIO;
 }
 
-HANDLE HandleOf(int fd)
+HANDLE HandleOf(FILE* stream)
 {
-    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
 }
 
-std::string FolderOf(const std::string& path)
+std::wstring FolderOf(const std::wstring& path)
 {
-    const size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    const size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
 // Makes sure that an existing file may be replaced: it can be opened for writing, examined,
 // and is not read-only (a read-only file is never replaced, even where the file system would
 // let a privileged user write it). Sets the error number when not.
-bool MayReplace(const std::string& path)
+bool MayReplace(const std::wstring& path)
 {
-    const int fd = _open(path.c_str(), _O_WRONLY | _O_BINARY);
+    const int fd = _wopen(path.c_str(), _O_WRONLY | _O_BINARY);
     if (fd < 0)
         return false;
     FILE_BASIC_INFO basic;
     int error = 0;
-    if (!GetFileInformationByHandleEx(HandleOf(fd), FileBasicInfo, &basic, sizeof basic))
+    if (!GetFileInformationByHandleEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), FileBasicInfo,
+                                      &basic, sizeof basic))
         error = ErrnoFromPlatformError(GetLastError());
     else if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)
         error = EACCES;
@@ -69,9 +70,9 @@ bool MayReplace(const std::string& path)
 }
 
 // Opens a file this copy created before, truncated.
-int OpenOwnFile(const std::string& path)
+int OpenOwnFile(const std::wstring& path)
 {
-    const int fd = _open(path.c_str(), _O_WRONLY | _O_BINARY);
+    const int fd = _wopen(path.c_str(), _O_WRONLY | _O_BINARY);
     if (fd >= 0 && _chsize_s(fd, 0) != 0)
     {
         const int error = errno;
@@ -87,33 +88,53 @@ int OpenOwnFile(const std::string& path)
 class CCopyTarget
 {
 public:
-    CCopyTarget(const std::string& destination, CCreatedEntries* created)
+    CCopyTarget(const std::wstring& destination, CCreatedEntries* created)
         : m_destination(destination), m_created(created)
     {
     }
 
-    // Opens the file to write; null with the error number set when it cannot be.
+    // Opens the file to write; null with the error number set when it cannot be, or with
+    // IsLink() when the destination is a link that must not be written through.
     FILE* Open();
+    bool IsLink() const { return m_link; }
     // Puts a whole temporary copy in the destination's place; false with the error number set.
     bool Complete();
     // Removes the temporary copy of a copy that did not complete.
     void Discard();
 
 private:
-    int OpenNew(const std::string& path);
+    int OpenNew(const std::wstring& path);
+    int OpenTemporary();
 
-    const std::string& m_destination;
+    const std::wstring& m_destination;
     CCreatedEntries* m_created;
-    std::string m_temporary;
+    std::wstring m_temporary;
+    bool m_link = false;
 };
 
-int CCopyTarget::OpenNew(const std::string& path)
+int CCopyTarget::OpenNew(const std::wstring& path)
 {
     const int fd =
-        _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd >= 0 && m_created != nullptr)
         m_created->AddFile(path);
     return fd;
+}
+
+int CCopyTarget::OpenTemporary()
+{
+    wchar_t temporary[MAX_PATH];
+    if (!MayReplace(m_destination))
+        return -1;
+    if (GetTempFileNameW(FolderOf(m_destination).c_str(), kTemporaryPrefix, 0, temporary) == 0)
+    {
+        SetErrnoFromLastError();
+        return -1;
+    }
+    m_temporary = temporary;
+    if (m_created != nullptr)
+        m_created->AddFile(m_temporary);
+    return _wopen(m_temporary.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
 }
 
 FILE* CCopyTarget::Open()
@@ -125,22 +146,15 @@ FILE* CCopyTarget::Open()
         fd = OpenNew(m_destination);
     if (fd < 0 && errno == EEXIST)
     {
-        char temporary[MAX_PATH];
-        if (!MayReplace(m_destination))
+        // What was there is never entered, written through or replaced when it leads elsewhere.
+        m_link = IsLinkAt(m_destination);
+        if (m_link)
             return nullptr;
-        if (GetTempFileNameA(FolderOf(m_destination).c_str(), kTemporaryPrefix, 0, temporary) == 0)
-        {
-            SetErrnoFromLastError();
-            return nullptr;
-        }
-        m_temporary = temporary;
-        if (m_created != nullptr)
-            m_created->AddFile(m_temporary);
-        fd = _open(m_temporary.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+        fd = OpenTemporary();
     }
     if (fd < 0)
         return nullptr;
-    FILE* stream = _fdopen(fd, "wb");
+    FILE* stream = _wfdopen(fd, L"wb");
     if (stream == nullptr)
     {
         const int error = errno;
@@ -153,7 +167,7 @@ FILE* CCopyTarget::Open()
 bool CCopyTarget::Complete()
 {
     if (m_temporary.empty() ||
-        MoveFileExA(m_temporary.c_str(), m_destination.c_str(), MOVEFILE_REPLACE_EXISTING))
+        MoveFileExW(m_temporary.c_str(), m_destination.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
     SetErrnoFromLastError();
     const int error = errno;
@@ -165,92 +179,160 @@ bool CCopyTarget::Complete()
 void CCopyTarget::Discard()
 {
     if (!m_temporary.empty())
-        DeleteFileA(m_temporary.c_str());
+        DeleteFileW(m_temporary.c_str());
 }
 
-CopyOutcome Failed(CopyResult result, UINT messageId, const std::string& path, int error)
+// One copy from its open to its end.
+class CFileCopy
 {
-    ReportPathFailure(messageId, path, ErrorText(error));
-    return {result, error};
+public:
+    CFileCopy(const std::wstring& from, const std::wstring& to, CCreatedEntries* created,
+              IReporter& reporter)
+        : m_from(from), m_to(to), m_target(to, created), m_reporter(reporter)
+    {
+    }
+    // A copy left by an exception is closed and its temporary file removed.
+    ~CFileCopy()
+    {
+        if (m_in != nullptr || m_out != nullptr)
+        {
+            CloseBoth();
+            m_target.Discard();
+        }
+    }
+    CFileCopy(const CFileCopy&) = delete;
+    CFileCopy& operator=(const CFileCopy&) = delete;
+    CopyOutcome Run(const std::function<bool(size_t)>& onBlock);
+
+private:
+    CopyOutcome Failed(CopyResult result, UINT messageId, const std::wstring& path, int error);
+    CopyOutcome Abandon(CopyResult result, UINT messageId, const std::wstring& path);
+    CopyOutcome Finish();
+    void CloseBoth();
+
+    const std::wstring& m_from;
+    const std::wstring& m_to;
+    CCopyTarget m_target;
+    IReporter& m_reporter;
+    FILE* m_in = nullptr;
+    FILE* m_out = nullptr;
+    ULONGLONG m_bytes = 0;
+    FILETIME m_lastWrite = {};
+};
+
+CopyOutcome CFileCopy::Failed(CopyResult result, UINT messageId, const std::wstring& path,
+                              int error)
+{
+    ReportPathError(m_reporter, messageId, path, error);
+    return {result, error, m_bytes, m_lastWrite};
+}
+
+void CFileCopy::CloseBoth()
+{
+    if (m_in != nullptr)
+        std::fclose(m_in);
+    if (m_out != nullptr)
+        std::fclose(m_out);
+    m_in = m_out = nullptr;
 }
 
 // Ends a copy whose read or write failed: the error number is taken first, then both files
 // are closed, a temporary copy is removed, and the failure is reported.
-CopyOutcome Abandon(FILE* in, FILE* out, CCopyTarget& target, CopyResult result, UINT messageId,
-                    const std::string& path)
+CopyOutcome CFileCopy::Abandon(CopyResult result, UINT messageId, const std::wstring& path)
 {
     const int error = StreamError();
-    std::fclose(in);
-    std::fclose(out);
-    target.Discard();
+    CloseBoth();
+    m_target.Discard();
     return Failed(result, messageId, path, error);
 }
 
 // Puts the copy's buffered bytes on disk, gives it the source's last-write time, closes it and
 // puts it in place; a failure is reported as a write error, since the copy is then incomplete.
-CopyOutcome Finish(FILE* in, FILE* out, CCopyTarget& target, const std::string& to)
+CopyOutcome CFileCopy::Finish()
 {
     ClearErrors();
-    if (std::fflush(out) != 0)
-        return Abandon(in, out, target, CopyResult::kDestinationFailed, IDS_WRITE_FAILED, to);
-    FILETIME lastWrite;
-    if (GetFileTime(HandleOf(_fileno(in)), nullptr, nullptr, &lastWrite))
-        SetFileTime(HandleOf(_fileno(out)), nullptr, nullptr, &lastWrite);
-    std::fclose(in);
+    if (std::fflush(m_out) != 0)
+        return Abandon(CopyResult::kDestinationFailed, IDS_WRITE_FAILED, m_to);
+    SetFileTime(HandleOf(m_out), nullptr, nullptr, &m_lastWrite);
+    std::fclose(m_in);
+    m_in = nullptr;
     ClearErrors();
-    if (std::fclose(out) != 0)
+    const int closed = std::fclose(m_out);
+    m_out = nullptr;
+    if (closed != 0)
     {
         const int error = StreamError();
-        target.Discard();
-        return Failed(CopyResult::kDestinationFailed, IDS_WRITE_FAILED, to, error);
+        m_target.Discard();
+        return Failed(CopyResult::kDestinationFailed, IDS_WRITE_FAILED, m_to, error);
     }
-    if (!target.Complete())
-        return Failed(CopyResult::kDestinationFailed, IDS_WRITE_FAILED, to, errno);
-    return {CopyResult::kCopied, 0};
+    if (!m_target.Complete())
+        return Failed(CopyResult::kDestinationFailed, IDS_WRITE_FAILED, m_to, errno);
+    return {CopyResult::kCopied, 0, m_bytes, m_lastWrite};
 }
-} // namespace
 
-CopyOutcome CopyOneFile(const std::string& from, const std::string& to, CCreatedEntries* created,
-                        const std::function<bool(size_t)>& onBlock)
+CopyOutcome CFileCopy::Run(const std::function<bool(size_t)>& onBlock)
 {
+    if (m_from.size() > kLongestFilePath)
+        return Failed(CopyResult::kSourceFailed, IDS_OPEN_READ_FAILED, m_from, ENAMETOOLONG);
+    if (m_to.size() > kLongestFilePath)
+        return Failed(CopyResult::kDestinationFailed, IDS_OPEN_WRITE_FAILED, m_to, ENAMETOOLONG);
     ClearErrors();
-    FILE* in = std::fopen(from.c_str(), "rb");
-    if (in == nullptr)
-        return Failed(CopyResult::kSourceFailed, IDS_OPEN_READ_FAILED, from, StreamError());
-    CCopyTarget target(to, created);
+    m_in = _wfopen(m_from.c_str(), L"rb");
+    if (m_in == nullptr)
+    {
+        // An entry that has gone since it was listed is no failure: there is nothing to carry.
+        if (errno == ENOENT)
+            return {CopyResult::kSourceGone, 0, 0, {}};
+        return Failed(CopyResult::kSourceFailed, IDS_OPEN_READ_FAILED, m_from, StreamError());
+    }
+    // The time as the copy begins: a change during the copy then shows as a newer time.
+    GetFileTime(HandleOf(m_in), nullptr, nullptr, &m_lastWrite);
     ClearErrors();
-    FILE* out = target.Open();
-    if (out == nullptr)
+    m_out = m_target.Open();
+    if (m_out == nullptr)
     {
         const int error = StreamError();
-        std::fclose(in);
-        return Failed(CopyResult::kDestinationFailed, IDS_OPEN_WRITE_FAILED, to, error);
+        CloseBoth();
+        if (m_target.IsLink())
+        {
+            ReportPathFailure(m_reporter, IDS_OPEN_WRITE_FAILED, m_to,
+                              LoadResourceTextW(IDS_LINK_NOT_FOLLOWED));
+            return {CopyResult::kDestinationFailed, 0, 0, m_lastWrite};
+        }
+        return Failed(CopyResult::kDestinationFailed, IDS_OPEN_WRITE_FAILED, m_to, error);
     }
-    std::setvbuf(in, nullptr, _IOFBF, kStreamBufferSize);
-    std::setvbuf(out, nullptr, _IOFBF, kStreamBufferSize);
+    std::setvbuf(m_in, nullptr, _IOFBF, kStreamBufferSize);
+    std::setvbuf(m_out, nullptr, _IOFBF, kStreamBufferSize);
 
     char block[kCopyBlockSize];
     ClearErrors();
-    size_t count = std::fread(block, 1, sizeof block, in);
+    size_t count = std::fread(block, 1, sizeof block, m_in);
     for (;;)
     {
         // Bytes that arrive with a read error are not written.
-        if (std::ferror(in))
-            return Abandon(in, out, target, CopyResult::kSourceFailed, IDS_READ_FAILED, from);
+        if (std::ferror(m_in))
+            return Abandon(CopyResult::kSourceFailed, IDS_READ_FAILED, m_from);
         if (count == 0)
-            return Finish(in, out, target, to);
+            return Finish();
         ClearErrors();
-        std::fwrite(block, 1, count, out);
-        if (std::ferror(out))
-            return Abandon(in, out, target, CopyResult::kDestinationFailed, IDS_WRITE_FAILED, to);
+        std::fwrite(block, 1, count, m_out);
+        if (std::ferror(m_out))
+            return Abandon(CopyResult::kDestinationFailed, IDS_WRITE_FAILED, m_to);
+        m_bytes += count;
         if (onBlock && !onBlock(count))
         {
-            std::fclose(in);
-            std::fclose(out);
-            target.Discard();
-            return {CopyResult::kCancelled, 0};
+            CloseBoth();
+            m_target.Discard();
+            return {CopyResult::kCancelled, 0, m_bytes, m_lastWrite};
         }
         ClearErrors();
-        count = std::fread(block, 1, sizeof block, in);
+        count = std::fread(block, 1, sizeof block, m_in);
     }
+}
+} // namespace
+
+CopyOutcome CopyOneFile(const std::wstring& from, const std::wstring& to, CCreatedEntries* created,
+                        IReporter& reporter, const std::function<bool(size_t)>& onBlock)
+{
+    return CFileCopy(from, to, created, reporter).Run(onBlock);
 }

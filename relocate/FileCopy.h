@@ -1,14 +1,18 @@
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 
 class CCreatedEntries;
+class IReporter;
 
 // How one file's copy went.
 enum class CopyResult
 {
     kCopied,
+    kSourceGone,        // the source no longer exists: nothing to carry (not reported)
     kSourceFailed,      // the source could not be read (reported)
     kDestinationFailed, // the copy could not be written (reported); see the error number
     kCancelled          // stopped after a block, as asked
@@ -17,7 +21,9 @@ enum class CopyResult
 struct CopyOutcome
 {
     CopyResult result;
-    int error; // the error number of a failure
+    int error;          // the error number of a failure; 0 when it had none (a link)
+    ULONGLONG bytes;    // copied
+    FILETIME lastWrite; // the source's, as it was when the copy began
 };
 
 // Copies file `from` to `to` in 512-byte blocks through buffered streams and gives the copy
@@ -26,9 +32,9 @@ struct CopyOutcome
 // A file that the copy creates is added to `created` (when given). A file that was at `to`
 // before is replaced only once its replacement is whole, through a temporary file beside it:
 // a copy that fails or is cancelled never leaves it half-written. It is not replaced at all
-// when it is read-only or cannot be examined. A file that `created` lists is overwritten in
-// place.
+// when it is read-only, cannot be examined, or is a link to another place. A file that
+// `created` lists is overwritten in place.
 //
 // `onBlock`, when given, is called after each block with its size; it returns false to stop.
-CopyOutcome CopyOneFile(const std::string& from, const std::string& to, CCreatedEntries* created,
-                        const std::function<bool(size_t)>& onBlock);
+CopyOutcome CopyOneFile(const std::wstring& from, const std::wstring& to, CCreatedEntries* created,
+                        IReporter& reporter, const std::function<bool(size_t)>& onBlock);

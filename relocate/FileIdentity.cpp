@@ -1,5 +1,7 @@
 #include "relocate/FileIdentity.h"
 
+#include "framework/WideText.h"
+
 #include <windows.h>
 
 namespace
@@ -21,18 +23,13 @@ std::wstring FinalPathOf(HANDLE file)
     return std::wstring();
 }
 
-bool EqualIgnoringCase(const std::wstring& first, const std::wstring& second)
-{
-    return CompareStringOrdinal(first.c_str(), static_cast<int>(first.size()), second.c_str(),
-                                static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
-}
 } // namespace
 
-bool ReadFileIdentity(const std::string& path, FileIdentity& identity)
+bool ReadFileIdentity(const std::wstring& path, FileIdentity& identity)
 {
     // Backup semantics lets a directory be opened; no access right is asked for.
     HANDLE file =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -71,7 +68,7 @@ bool IsOrHolds(const FileIdentity& holder, const FileIdentity& inner)
     return separated && EqualIgnoringCase(path.substr(0, outer.size()), outer);
 }
 
-bool IsSameFileSystemObject(const std::string& first, const std::string& second)
+bool IsSameFileSystemObject(const std::wstring& first, const std::wstring& second)
 {
     FileIdentity a;
     FileIdentity b;

@@ -11,7 +11,7 @@ struct FileIdentity
 };
 
 // The identity of what `path` names; false when nothing can be opened there.
-bool ReadFileIdentity(const std::string& path, FileIdentity& identity);
+bool ReadFileIdentity(const std::wstring& path, FileIdentity& identity);
 
 // True when both identities name the same object. An index of 0 is unknown; a match is
 // confirmed by the final path names, wherever the platform gives them.
@@ -22,4 +22,4 @@ bool IsOrHolds(const FileIdentity& holder, const FileIdentity& inner);
 
 // True when both paths reach the same existing directory or file, whatever their spelling:
 // letter case, trailing separators, another drive letter or link that leads to the same place.
-bool IsSameFileSystemObject(const std::string& first, const std::string& second);
+bool IsSameFileSystemObject(const std::wstring& first, const std::wstring& second);

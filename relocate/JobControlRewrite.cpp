@@ -3,83 +3,91 @@
 #include "config/ConfigLayout.h"
 #include "config/NumberedKeys.h"
 #include "config/ProfileFile.h"
-
-#include <windows.h>
+#include "framework/WideText.h"
 
 #include <algorithm>
+#include <cctype>
+#include <climits>
+#include <vector>
 
 namespace
 {
-// File1 to File9999999: entry keys are at most "File" and seven digits.
-const long kLastEntryNumber = 9999999;
-const size_t kEntryNumberDigits = 7;
+// Entry keys are "File" and the decimal digits of an int.
+const size_t kEntryNumberDigits = 10;
+const StoreResult kNotInCodePage = {false, ERROR_NO_UNICODE_TRANSLATION};
 
-// The position of the last backslash, not counting a backslash byte that is the second half of
-// a double-byte character of the host code page.
-size_t LastBackslash(const std::string& path)
+// TotalDataFiles as the text it is: leading decimal digits, at most INT_MAX, so that a count of
+// billions stands for every entry instead of wrapping to a negative number.
+long long DataFileCount(const std::string& text)
 {
-    size_t last = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i)
+    if (text.empty() || text[0] == '-')
+        return 0;
+    long long count = 0;
+    for (char c : text)
     {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
-        {
-            ++i;
-            continue;
-        }
-        if (path[i] == '\\')
-            last = i;
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            break;
+        count = std::min<long long>(count * 10 + (c - '0'), LLONG_MAX / 100);
     }
-    return last;
+    return count;
 }
 
-// Counts up to this many are visited as they stand; beyond it the entries are looked for first.
-const long kPlainLoopLimit = 1024;
-
-// Entries that do not exist are skipped, so the loop need go no further than the highest entry
-// present: a corrupt count of billions then costs one more read instead of a hang.
-long LastEntryToVisit(const CProfileFile& job, long total)
+// The numbers of the entries File1 to File<count> that [Files] holds, in increasing order,
+// read from the section's key list at once: a count of millions costs nothing.
+std::vector<long> EntriesToVisit(const CProfileFile& job, long long count)
 {
-    if (total <= kPlainLoopLimit)
-        return total;
-    long highest = 0;
+    std::vector<long> numbers;
     for (const std::string& key : job.GetKeyNames(layout::kFilesSection))
-        highest =
-            std::max(highest, NumberOfNumberedKey(layout::kFileKeyFormat, key, kEntryNumberDigits));
-    return std::min({total, highest, kLastEntryNumber});
+    {
+        const long number = NumberOfNumberedKey(layout::kFileKeyFormat, key, kEntryNumberDigits);
+        if (number > 0 && number <= count)
+            numbers.push_back(number);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
 }
 
-std::string InNewDirectory(const std::string& oldPath, const std::string& newQueueDir)
+std::wstring InNewDirectory(const std::wstring& oldPath, const std::wstring& newQueueDir)
 {
-    const size_t backslash = LastBackslash(oldPath);
-    if (backslash == std::string::npos)
+    const size_t backslash = oldPath.rfind(L'\\');
+    if (backslash == std::wstring::npos)
         return oldPath;
     return newQueueDir + oldPath.substr(backslash);
 }
 } // namespace
 
-StoreResult RewriteJobControlFile(std::string jobFile, std::string newQueueDir,
-                                  const std::function<void()>& pump)
+StoreResult RewriteJobControlFile(const std::wstring& jobFile, const std::string& newQueueDir,
+                                  const std::function<bool()>& keepGoing)
 {
-    const CProfileFile job(std::move(jobFile));
+    std::string path;
+    if (!ToHostCodePageExactly(jobFile, path))
+        return kNotInCodePage;
+    const CProfileFile job(path);
     CCheckedChanges changes(job);
-    const auto total =
-        static_cast<int>(job.GetInt(layout::kSettingsSection, layout::kTotalDataFilesKey, 0));
-    if (!changes.Remove(layout::kSettingsSection, layout::kCurrentDataFileKey) || total <= 0)
+    const long long count =
+        DataFileCount(job.GetString(layout::kSettingsSection, layout::kTotalDataFilesKey));
+    if (!changes.Remove(layout::kSettingsSection, layout::kCurrentDataFileKey) || count <= 0)
         return changes.Finish();
 
-    const long last = LastEntryToVisit(job, total);
-    for (long i = 1; i <= last; ++i)
+    const std::wstring files = WidenText(layout::kFilesSection);
+    const std::wstring newDir = WidenText(newQueueDir);
+    for (long number : EntriesToVisit(job, count))
     {
-        if (pump)
-            pump();
-        const std::string entryKey = FormatNumberedKey(layout::kFileKeyFormat, i);
-        const std::string entry = job.GetString(layout::kFilesSection, entryKey.c_str());
+        if (keepGoing && !keepGoing())
+            break;
+        const std::wstring entry =
+            job.GetWideString(files, WidenText(FormatNumberedKey(layout::kFileKeyFormat, number)));
         if (entry.size() < 2)
             continue;
-        const std::string dataKey = entry.substr(1);
-        const std::string oldPath = job.GetString(layout::kFilesSection, dataKey.c_str());
-        if (!changes.Write(layout::kFilesSection, dataKey.c_str(),
-                           InNewDirectory(oldPath, newQueueDir)))
+        const std::wstring dataKey = entry.substr(1);
+        std::string narrowKey;
+        std::string newPath;
+        if (!ToHostCodePageExactly(dataKey, narrowKey) ||
+            !ToHostCodePageExactly(InNewDirectory(job.GetWideString(files, dataKey), newDir),
+                                   newPath))
+            return kNotInCodePage;
+        if (!changes.Write(layout::kFilesSection, narrowKey.c_str(), newPath))
             break;
     }
     return changes.Finish();

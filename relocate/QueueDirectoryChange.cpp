@@ -2,23 +2,22 @@
 
 #include "config/ConfigLayout.h"
 #include "config/ProfileStore.h"
+#include "framework/Reporter.h"
+#include "framework/ResourceText.h"
+#include "framework/WideText.h"
 #include "notify/AdminMessage.h"
+#include "relocate/CommandRun.h"
 #include "relocate/DirectoryChecks.h"
 #include "relocate/DirectoryMover.h"
-#include "relocate/DirectoryPrimitives.h"
 #include "relocate/JobControlRewrite.h"
-#include "relocate/RelocationRun.h"
+#include "relocate/Reporting.h"
 #include "res/resource.h"
-#include "ui/MessageReport.h"
 
 #include <cerrno>
 
 namespace
 {
-std::string JoinPath(const std::string& directory, const std::string& name)
-{
-    return directory + layout::kPathSeparator + name;
-}
+const std::wstring kJobControlPattern = WidenText(layout::kJobControlPattern);
 
 // A directory that holds anything named "queue.ini" belongs to a queue already.
 bool HoldsQueueProfile(const std::string& directory)
@@ -26,95 +25,100 @@ bool HoldsQueueProfile(const std::string& directory)
     return CheckAccess(directory + layout::kQueueProfileSuffix, kAccessExists) == 0;
 }
 
-// Lists the job control files that `pattern` finds, joined to `directory`; a listing that
-// fails is reported as a folder that cannot be read, since a job missed could be a busy one.
-bool ListJobControlFiles(const std::string& pattern, const std::string& directory,
-                         std::vector<FoundEntry>& jobs, std::vector<std::string>& paths)
+bool IsBusy(const std::wstring& jobFile)
 {
-    if (!FindEntries(pattern, jobs))
-    {
-        ReportPathFailure(IDS_OPEN_READ_FAILED, directory, ErrorText(errno));
-        return false;
-    }
-    for (const FoundEntry& job : jobs)
-        paths.push_back(JoinPath(directory, job.name));
-    return true;
+    return GetProfileIntAt(jobFile, layout::kSettingsSection, layout::kXferKey, 0) != 0 ||
+           GetProfileIntAt(jobFile, layout::kSettingsSection, layout::kPrintKey, 0) != 0;
 }
 
-// True when any job is in transfer or printing. Every file is examined, unless the user
-// cancels; Print is read only for a job that is not in transfer.
-bool AnyJobBusy(const std::vector<std::string>& jobFiles, CProgressWindow& progress)
+// True when any of the jobs is in transfer or printing (message 5). Every file is examined,
+// unless the user cancels; Print is read only for a job that is not in transfer.
+bool AnyJobBusy(const std::vector<std::wstring>& jobFiles, IReporter& reporter)
 {
-    int inTransfer = 0;
-    int printing = 0;
-    CProfileFile job;
     ULONGLONG checked = 0;
-    for (const std::string& path : jobFiles)
+    for (const std::wstring& job : jobFiles)
     {
-        job.SetPath(path);
-        if (job.GetFlag(layout::kSettingsSection, layout::kXferKey, 0) == 1)
-            ++inTransfer;
-        else if (job.GetFlag(layout::kSettingsSection, layout::kPrintKey, 0) == 1)
-            ++printing;
-        progress.SetDone(++checked, 0);
-        progress.Pump();
-        if (progress.IsCancelled())
+        if (IsBusy(job))
+        {
+            ReportMessage(reporter, IDS_QUEUE_BUSY, MB_ICONINFORMATION);
+            return true;
+        }
+        reporter.SetDone(++checked, 0);
+        reporter.Pump();
+        if (reporter.IsCancelled())
             return false;
     }
-    return inTransfer > 0 || printing > 0;
-}
-
-bool EnterQueueDirectory(const std::string& storedDir)
-{
-    if (ChangeDirectory(storedDir) == 0)
-        return true;
-    const std::string error = ErrorText(errno);
-    std::string message;
-    FormatResourceText(message, IDS_ENTER_QUEUE_DIR_FAILED, storedDir.c_str(), error.c_str());
-    ShowMessage(message, MB_ICONEXCLAMATION);
     return false;
 }
 
-// Points every job control file of the new directory at it; false after the first that fails
-// (message 18) or once the user cancels. The files are found by a search of the new directory
-// itself; a folder whose name matches is no job control file.
-bool RewriteJobControlFiles(const std::string& newQueueDir, CProgressWindow& progress)
+// The job control files of the old directory; a listing that fails is reported as a folder
+// that cannot be read, since a job missed could be a busy one. A folder whose name matches is
+// no job control file.
+bool ListJobControlFiles(const std::string& directory, std::vector<std::wstring>& jobFiles,
+                         IReporter& reporter)
 {
+    const std::wstring folder = WidenText(directory);
     std::vector<FoundEntry> entries;
-    std::vector<std::string> jobFiles;
-    if (!ListJobControlFiles(JoinPath(newQueueDir, layout::kJobControlPattern), newQueueDir,
-                             entries, jobFiles))
-        return false;
-    progress.BeginStep(LoadResourceText(IDS_STEP_UPDATING_JOBS), entries.size(), 0);
-    ULONGLONG updated = 0;
-    for (size_t i = 0; i < entries.size(); ++i)
+    if (!FindEntries(JoinPath(folder, kJobControlPattern), entries, [&] { reporter.Pump(); }))
     {
-        const std::string& jobFile = jobFiles[i];
-        if (!(entries[i].attributes & FILE_ATTRIBUTE_DIRECTORY))
-        {
-            const StoreResult rewritten =
-                RewriteJobControlFile(jobFile, newQueueDir, [&] { progress.Pump(); });
-            if (!rewritten.stored)
-            {
-                ReportStoreFailure(jobFile, rewritten.error);
-                return false;
-            }
-        }
-        progress.SetDone(++updated, 0);
-        progress.Pump();
-        if (progress.IsCancelled())
+        ReportPathError(reporter, IDS_OPEN_READ_FAILED, folder, errno);
+        return false;
+    }
+    for (const FoundEntry& entry : entries)
+        if (!IsFolderAttributes(entry.attributes))
+            jobFiles.push_back(JoinPath(folder, entry.name));
+    return true;
+}
+
+bool EnterQueueDirectory(const std::string& storedDir, IReporter& reporter)
+{
+    if (ChangeDirectory(storedDir, reporter) == 0)
+        return true;
+    ReportFormatted(reporter, IDS_ENTER_QUEUE_DIR_FAILED, MB_ICONEXCLAMATION,
+                    {WidenText(storedDir), ErrorTextW(errno)});
+    return false;
+}
+
+// Points the job control files that the move carried at the new directory; false after the
+// first that fails (message 18) or once the user cancels. A job control file that was in the
+// new directory before belongs to another queue and is left as it is.
+bool RewriteJobControlFiles(const std::vector<std::wstring>& jobFiles,
+                            const std::string& newQueueDir, IReporter& reporter)
+{
+    reporter.BeginStep(LoadResourceTextW(IDS_STEP_UPDATING_JOBS), jobFiles.size(), 0);
+    ULONGLONG updated = 0;
+    for (const std::wstring& jobFile : jobFiles)
+    {
+        const StoreResult rewritten = RewriteJobControlFile(jobFile, newQueueDir,
+                                                            [&]
+                                                            {
+                                                                reporter.Pump();
+                                                                return !reporter.IsCancelled();
+                                                            });
+        if (reporter.IsCancelled())
             return false;
+        if (!rewritten.stored)
+        {
+            ReportStoreFailure(reporter, jobFile, rewritten.error);
+            return false;
+        }
+        reporter.SetDone(++updated, 0);
+        reporter.Pump();
     }
     return true;
 }
 
-// Replaces the queue's stored directory: deleted and flushed first, so that exactly one
-// queuedir key is left, then written and flushed. When the store fails after the delete went
-// through, the old directory is written back, so that the queue never loses its directory.
-StoreResult StoreQueueDirectory(const CProfileFile& serverProfile, const std::string& queueName,
-                                const std::string& oldQueueDir, const std::string& newQueueDir)
+// Replaces the queue's stored directory: every queuedir key is removed and the file flushed
+// first, so that exactly one is left, then the new one written and flushed. A failure is
+// reported (message 18); when it came after the removal went through, the old directory is
+// written back, checked too, so that the queue never loses its directory, and a write-back
+// that fails as well is reported as well.
+bool StoreQueueDirectory(const CProfileFile& serverProfile, const std::string& queueName,
+                         const std::string& oldQueueDir, const std::string& newQueueDir,
+                         IReporter& reporter)
 {
     const char* section = queueName.c_str();
+    const std::wstring path = WidenText(serverProfile.GetPath());
     CCheckedChanges changes(serverProfile);
     const bool removed = changes.Remove(section, layout::kQueueDirKey);
     if (removed)
@@ -124,64 +128,143 @@ StoreResult StoreQueueDirectory(const CProfileFile& serverProfile, const std::st
         serverProfile.DeleteKey(nullptr, nullptr);
     }
     const StoreResult result = changes.Finish();
-    if (!result.stored && removed)
-    {
-        serverProfile.WriteString(section, layout::kQueueDirKey, oldQueueDir.c_str());
-        serverProfile.DeleteKey(nullptr, nullptr);
-    }
-    return result;
-}
-} // namespace
-
-bool AcceptAsQueueDirectory(const std::string& directory)
-{
-    if (!HoldsQueueProfile(directory))
+    if (result.stored)
         return true;
-    ShowMessage(IDS_DIR_IN_USE, MB_ICONINFORMATION);
+    ReportStoreFailure(reporter, path, result.error);
+    if (!removed)
+        return false;
+    CCheckedChanges writeBack(serverProfile);
+    writeBack.Remove(section, layout::kQueueDirKey);
+    writeBack.Write(section, layout::kQueueDirKey, oldQueueDir);
+    serverProfile.DeleteKey(nullptr, nullptr);
+    const StoreResult restored = writeBack.Finish();
+    if (!restored.stored)
+        ReportStoreFailure(reporter, path, restored.error);
     return false;
 }
 
-bool ChangeQueueDirectory(const CProfileFile& serverProfile, const std::string& queueName,
-                          const std::string& newQueueDir)
+// The steps of "Set Dir" within its run.
+class CQueueDirectoryChange
 {
-    const std::string storedDir = serverProfile.GetString(queueName.c_str(), layout::kQueueDirKey);
-    if (!IsDirectoryChange(storedDir, newQueueDir))
-        return false;
+public:
+    CQueueDirectoryChange(CCommandRun& run, const CProfileFile& serverProfile,
+                          const std::string& queueName, const std::string& newQueueDir)
+        : m_run(run), m_reporter(run.Reporter()), m_serverProfile(serverProfile),
+          m_queueName(queueName), m_newQueueDir(newQueueDir)
+    {
+    }
+    CommandResult Run();
 
-    CRelocationRun run;
-    if (!EnterQueueDirectory(storedDir))
-        return run.Fail();
-    std::vector<FoundEntry> jobs;
-    std::vector<std::string> jobFiles;
-    if (!ListJobControlFiles(layout::kJobControlPattern, storedDir, jobs, jobFiles))
-        return run.Fail();
-    std::string step;
-    FormatResourceText(step, IDS_STEP_CHECKING_JOBS, queueName.c_str());
-    run.Progress().BeginStep(step, jobFiles.size(), 0);
-    const bool busy = AnyJobBusy(jobFiles, run.Progress());
-    if (run.Cancelled())
-        return run.Fail();
+private:
+    std::string StoredDir() const
+    {
+        return m_serverProfile.GetString(m_queueName.c_str(), layout::kQueueDirKey);
+    }
+    bool AnyOldJobBusy();
+    CommandResult CarryAndStore(CContentMover& mover);
+    CommandResult Store();
+
+    CCommandRun& m_run;
+    IReporter& m_reporter;
+    const CProfileFile& m_serverProfile;
+    const std::string& m_queueName;
+    const std::string& m_newQueueDir;
+    std::string m_storedDir;
+};
+
+CommandResult CQueueDirectoryChange::Run()
+{
+    if (!m_run.Begin())
+        return m_run.Refuse(CommandOutcome::kTryLater);
+    m_storedDir = StoredDir();
+    m_run.Result().before = m_storedDir;
+    m_run.Result().after = m_newQueueDir;
+    CommandOutcome refusal;
+    if (!IsDirectoryChange(m_storedDir, m_newQueueDir, m_reporter, refusal))
+        return m_run.Refuse(refusal);
+    if (!EnterQueueDirectory(m_storedDir, m_reporter))
+        return m_run.Fail();
+    const bool busy = AnyOldJobBusy();
+    if (m_run.Cancelled())
+        return m_run.Fail();
     if (busy)
-    {
-        ShowMessage(IDS_QUEUE_BUSY, MB_ICONINFORMATION);
-        return run.Fail();
-    }
-    if (!AcceptAsQueueDirectory(newQueueDir))
-        return run.Fail();
+        return m_run.Refuse(CommandOutcome::kTryLater);
+    if (!AcceptAsQueueDirectory(m_newQueueDir, m_reporter))
+        return m_run.Refuse(CommandOutcome::kRefused);
 
-    if (!MoveDirectoryContents(storedDir, newQueueDir, &run.Created(), &run.Progress()) ||
-        !RewriteJobControlFiles(newQueueDir, run.Progress()) || run.Cancelled())
-        return run.Fail();
-    const StoreResult stored =
-        StoreQueueDirectory(serverProfile, queueName, storedDir, newQueueDir);
-    if (!stored.stored)
+    CContentMover mover(m_storedDir, m_newQueueDir, m_reporter, &m_run.Created());
+    if (!mover.Survey())
+        return m_run.Fail();
+    m_run.Result().files = mover.SourceFiles();
+    m_run.Result().bytes = mover.SourceBytes();
+    m_run.Result().freeBytes = mover.FreeBytes();
+    if (m_run.Options().whatIf)
+        return m_run.EndWhatIf();
+    return CarryAndStore(mover);
+}
+
+bool CQueueDirectoryChange::AnyOldJobBusy()
+{
+    std::vector<std::wstring> jobFiles;
+    if (!ListJobControlFiles(m_storedDir, jobFiles, m_reporter))
+        return false;
+    m_reporter.BeginStep(FormatMessageText(IDS_STEP_CHECKING_JOBS, {WidenText(m_queueName)}),
+                         jobFiles.size(), 0);
+    return AnyJobBusy(jobFiles, m_reporter);
+}
+
+CommandResult CQueueDirectoryChange::CarryAndStore(CContentMover& mover)
+{
+    m_run.StartCarrying(WidenText(m_newQueueDir),
+                        FormatMessageText(IDS_MOVING_QUEUE, {WidenText(m_queueName)}));
+    if (!mover.Carry() || m_run.Cancelled())
+        return m_run.Fail();
+    // Jobs that the server spooled or changed meanwhile must be idle too.
+    bool turnedBusy = false;
+    const CContentMover::Settled settled =
+        mover.Settle(kJobControlPattern, [&](const std::vector<std::wstring>& changedJobs)
+                     { return !(turnedBusy = AnyJobBusy(changedJobs, m_reporter)); });
+    if (settled != CContentMover::Settled::kSettled || m_run.Cancelled())
+        return m_run.Fail(turnedBusy || settled == CContentMover::Settled::kKeptChanging
+                              ? CommandOutcome::kTryLater
+                              : CommandOutcome::kFailed);
+    if (!RewriteJobControlFiles(mover.CarriedFiles(kJobControlPattern), m_newQueueDir, m_reporter))
+        return m_run.Fail();
+    return Store();
+}
+
+CommandResult CQueueDirectoryChange::Store()
+{
+    // Another program may have set the queue's directory meanwhile: its change is not lost.
+    if (StoredDir() != m_storedDir)
     {
-        ReportStoreFailure(serverProfile.GetPath(), stored.error);
-        // Only while the profile names the old directory may the copies go.
-        return serverProfile.GetString(queueName.c_str(), layout::kQueueDirKey) == storedDir
-                   ? run.Fail()
-                   : run.FailKeepingCopies();
+        ReportStoreFailure(m_reporter, WidenText(m_serverProfile.GetPath()), 0);
+        return m_run.Fail();
     }
-    PostAdminMessage(0, kAdminQueueDirChanged);
-    return run.Succeed();
+    if (!StoreQueueDirectory(m_serverProfile, m_queueName, m_storedDir, m_newQueueDir, m_reporter))
+    {
+        // Only while the profile names the old directory may the copies go.
+        return StoredDir() == m_storedDir ? m_run.Fail() : m_run.FailKeepingCopies();
+    }
+    m_run.Result().notified = PostAdminMessage(0, kAdminQueueDirChanged);
+    return m_run.Succeed();
+}
+} // namespace
+
+bool AcceptAsQueueDirectory(const std::string& directory, IReporter& reporter)
+{
+    if (!HoldsQueueProfile(directory))
+        return true;
+    ReportMessage(reporter, IDS_DIR_IN_USE, MB_ICONINFORMATION);
+    return false;
+}
+
+CommandResult ChangeQueueDirectory(const CProfileFile& serverProfile, const std::string& queueName,
+                                   const std::string& newQueueDir, IReporter& reporter,
+                                   const CommandOptions& options)
+{
+    CCommandRun run(serverProfile.GetPath(), reporter, options,
+                    FormatMessageText(IDS_WHAT_QUEUE, {WidenText(queueName)}));
+    return run.Run(
+        [&] { return CQueueDirectoryChange(run, serverProfile, queueName, newQueueDir).Run(); });
 }

@@ -57,6 +57,13 @@
 #define IDS_CHOOSE_DIRECTORY_FIRST 20
 #define IDS_NOT_ENOUGH_SPACE 21
 #define IDS_MOVE_CANCELLED 22
+#define IDS_ANOTHER_ADMINISTRATOR 23
+#define IDS_KEPT_CHANGING 24
+#define IDS_INTERRUPTED_CLEANED 25
+#define IDS_COPIES_LEFT 26
+#define IDS_COMMAND_STOPPED 27
+#define IDS_NO_SUCH_QUEUE 28
+#define IDS_NO_SUCH_FOLDER 29
 
 // Progress window texts
 #define IDS_STEP_CHECKING_JOBS 80
@@ -65,14 +72,26 @@
 #define IDS_PROGRESS_FILES 83
 #define IDS_PROGRESS_BYTES 84
 #define IDS_STEP_REMOVING_COPIES 85
+#define IDS_STEP_CHECKING_COPIES 86
+
+// What a running move is, for a shutdown that would cut it off
+#define IDS_MOVING_QUEUE 87
+#define IDS_MOVING_LOGS 88
+
+// The settings, as the event log names them
+#define IDS_WHAT_DISPLAY 91
+#define IDS_WHAT_ROOT 92
+#define IDS_WHAT_QUEUE 93
 
 // About box texts
 #define IDS_ABOUT_VERSION 90
 
 // Parts of message texts
+#define IDS_NOT_IN_CODE_PAGE 95
 #define IDS_CHANGED_MEANWHILE 96
 #define IDS_LINK_NOT_FOLLOWED 97
 #define IDS_INSIDE_SOURCE 98
+#define IDS_AND_MORE 99
 
 // Display-mode names
 #define IDS_MODE_NORMAL 64

@@ -19,9 +19,8 @@ public:
     // user cancelled or the shell's allocator could not be had.
     int Browse();
 
-    // The chosen folder's full path, after Browse returned 1: in the host code page, and as the
-    // shell gives it, in wide characters (the host code page may lack some of its characters).
-    std::string GetFolder() const { return m_folder; }
+    // The chosen folder's full path, after Browse returned 1, as the shell gives it, in wide
+    // characters (the host code page may lack some of its characters).
     std::wstring GetWideFolder() const { return m_wideFolder; }
 
 private:

@@ -1,9 +1,9 @@
 #include "ui/ProgressWindow.h"
 
+#include "framework/NumberTexts.h"
+#include "framework/ResourceText.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
-#include "ui/MessageReport.h"
-#include "ui/NumberTexts.h"
 
 #include <commctrl.h>
 
@@ -48,7 +48,8 @@ CProgressWindow::~CProgressWindow()
     Close();
 }
 
-void CProgressWindow::BeginStep(const std::string& text, ULONGLONG totalFiles, ULONGLONG totalBytes)
+void CProgressWindow::BeginStep(const std::wstring& text, ULONGLONG totalFiles,
+                                ULONGLONG totalBytes)
 {
     m_step = text;
     m_filesDone = 0;
@@ -134,7 +135,7 @@ void CProgressWindow::ShowCounts()
 {
     m_changed = false;
     HWND window = GetSafeHwnd();
-    SetDlgItemTextA(window, IDC_PROGRESS_STEP, m_step.c_str());
+    SetDlgItemTextW(window, IDC_PROGRESS_STEP, m_step.c_str());
     const std::string files = m_totalFiles == 0 ? std::string()
                                                 : OfText(IDS_PROGRESS_FILES, CountText(m_filesDone),
                                                          CountText(m_totalFiles));

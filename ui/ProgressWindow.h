@@ -24,7 +24,7 @@ public:
     ~CProgressWindow() override;
 
     // Names the step and what it counts (a count of 0 is not shown); the counts done restart.
-    void BeginStep(const std::string& text, ULONGLONG totalFiles, ULONGLONG totalBytes);
+    void BeginStep(const std::wstring& text, ULONGLONG totalFiles, ULONGLONG totalBytes);
     void SetTotals(ULONGLONG totalFiles, ULONGLONG totalBytes);
     void SetDone(ULONGLONG filesDone, ULONGLONG bytesDone);
 
@@ -59,7 +59,7 @@ private:
     bool m_cancelled = false;
     bool m_cancelAllowed = true;
     HWND m_owner = nullptr;
-    std::string m_step;
+    std::wstring m_step;
     ULONGLONG m_totalFiles = 0;
     ULONGLONG m_totalBytes = 0;
     ULONGLONG m_filesDone = 0;

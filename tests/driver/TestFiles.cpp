@@ -186,9 +186,11 @@ int RunHostScript(const std::string& script)
     return status.empty() ? -1 : std::atoi(status.c_str());
 }
 
-CImmutableFile::CImmutableFile(const std::string& windowsPath) : m_unixPath(UnixPathOf(windowsPath))
+CImmutableFile::CImmutableFile(const std::string& windowsPath, char attribute)
+    : m_unixPath(UnixPathOf(windowsPath)), m_attribute(attribute)
 {
-    m_made = !m_unixPath.empty() && RunHostScript("chattr +i " + ShellQuoted(m_unixPath)) == 0;
+    m_made = !m_unixPath.empty() && RunHostScript(std::string("chattr +") + m_attribute + " " +
+                                                  ShellQuoted(m_unixPath)) == 0;
 }
 
 CImmutableFile::~CImmutableFile()
@@ -199,7 +201,7 @@ CImmutableFile::~CImmutableFile()
 void CImmutableFile::Undo()
 {
     if (m_made)
-        RunHostScript("chattr -i " + ShellQuoted(m_unixPath));
+        RunHostScript(std::string("chattr -") + m_attribute + " " + ShellQuoted(m_unixPath));
     m_made = false;
 }
 

@@ -29,12 +29,13 @@ int RunHostScript(const std::string& script);
 std::string ShellQuoted(const std::string& text);
 
 // A file made immutable from the Linux side (chattr +i), so that every write to it fails, for as
-// long as the object lives. Made() is false where the host refuses it (not root, or a file
-// system without the attribute).
+// long as the object lives; or, with 'a', append-only: a folder then lets files be created in
+// it but not removed. Made() is false where the host refuses it (not root, or a file system
+// without the attribute).
 class CImmutableFile
 {
 public:
-    explicit CImmutableFile(const std::string& windowsPath);
+    explicit CImmutableFile(const std::string& windowsPath, char attribute = 'i');
     ~CImmutableFile();
     CImmutableFile(const CImmutableFile&) = delete;
     CImmutableFile& operator=(const CImmutableFile&) = delete;
@@ -43,6 +44,7 @@ public:
 
 private:
     std::string m_unixPath;
+    char m_attribute;
     bool m_made = false;
 };
 

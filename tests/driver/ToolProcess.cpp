@@ -76,6 +76,12 @@ bool CToolProcess::Start(const std::string& exePath, const std::string& caption)
         [&]
         {
             m_dialog = FindWindowByCaption(caption);
+            if (HWND box = FindMessageBox())
+            {
+                m_startupBoxes.push_back(ReadMessageBox(box));
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                WaitUntil([&] { return !IsWindow(box); });
+            }
             return m_dialog != nullptr && IsWindowVisible(m_dialog);
         },
         kDialogWaitMs);

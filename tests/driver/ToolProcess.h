@@ -18,8 +18,10 @@ public:
     CToolProcess(const CToolProcess&) = delete;
     CToolProcess& operator=(const CToolProcess&) = delete;
 
-    // Starts the program and waits until its main dialog, captioned `caption`, is up.
+    // Starts the program and waits until its main dialog, captioned `caption`, is up; message
+    // boxes shown before it are read and closed with OK.
     bool Start(const std::string& exePath, const std::string& caption = "KEL Administrator");
+    const std::vector<MessageBoxInfo>& StartupBoxes() const { return m_startupBoxes; }
 
     HWND Dialog() const { return m_dialog; }
     HWND Control(int id) const { return GetDlgItem(m_dialog, id); }
@@ -97,6 +99,7 @@ private:
     UINT m_markerMessage = 0;
     UINT_PTR m_markerSequence = 0;
     std::vector<void*> m_remoteBlocks;
+    std::vector<MessageBoxInfo> m_startupBoxes;
 };
 
 // Every top-level window of process `processId`.

@@ -7,6 +7,7 @@ void AdminFixture::SetUp()
     DeleteTree(kToolsDir);
     DeleteTree(kDataDir);
     DeleteFileA(kSystemProfile);
+    DeleteTree(kJournals);
     ASSERT_TRUE(MakeDirectories(kToolsDir));
     ASSERT_TRUE(MakeDirectories(kDataDir));
     const std::string bin = ThisProgramDirectory();

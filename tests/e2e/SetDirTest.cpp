@@ -187,6 +187,15 @@ protected:
 
 TEST_F(SetDirTest, ACompletedChangeCarriesTheQueueOverAndTellsTheServerOnce)
 {
+    // Stale duplicate keys of a hand-edited profile end as one; a job control file of another
+    // queue that the new directory held already stays as it was.
+    std::string withDuplicates = ReadFileText(kServerProfile);
+    const std::string alphaKey = "queuedir=" + kAlphaDir + "\r\n";
+    withDuplicates.insert(withDuplicates.find(alphaKey) + alphaKey.size(),
+                          "queuedir=C:\\stale1\r\nqueuedir=C:\\stale2\r\n");
+    ASSERT_TRUE(WriteFileText(kServerProfile, withDuplicates));
+    const std::string otherJob = JobFile("C:\\kel\\queues\\other", "9", 0, 0);
+    ASSERT_TRUE(WriteFileText(kNewDir + "\\cf9.ini", otherJob));
     StartServer();
     StartTool();
     ASSERT_EQ(m_tool.ComboText(IDC_QUEUE_LIST, m_tool.ComboSelection(IDC_QUEUE_LIST)), "Alpha");
@@ -196,6 +205,8 @@ TEST_F(SetDirTest, ACompletedChangeCarriesTheQueueOverAndTellsTheServerOnce)
     EXPECT_EQ(TakeTexts(), Texts{});
 
     auto carried = SnapshotFiles(kNewDir);
+    EXPECT_EQ(carried["cf9.ini"], otherJob);
+    carried.erase("cf9.ini");
     EXPECT_EQ(carried.size(), m_alphaFiles.size());
     for (const auto& file : m_alphaFiles)
     {
@@ -496,6 +507,10 @@ TEST_F(SetDirTest, ALongMoveStaysResponsiveAndShowsItsProgress)
     DWORD_PTR answer = 0;
     SendMessageTimeoutA(progress, WM_COMMAND, IDOK, 0, SMTO_NORMAL, 5000, &answer);
     EXPECT_TRUE(IsWindowVisible(progress));
+    // A log-off or shutdown meanwhile is asked to wait.
+    answer = 1;
+    SendMessageTimeoutA(m_tool.Dialog(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer);
+    EXPECT_EQ(answer, 0u);
 
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 60000)) << "the window closes";
     m_tool.Sync(60000);
@@ -545,4 +560,136 @@ TEST_F(SetDirTest, ADestinationRemovedDuringTheCarryOverGivesOneMessage)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(LastLine(boxes[0].text), "No such file or directory") << boxes[0].text;
     ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
+}
+
+TEST_F(SetDirTest, ADestinationPathBeyondTheLimitIsRefusedBeforeAnythingIsCopied)
+{
+    const std::string longDir = kDataDir + std::string("\\queues\\") + std::string(236, 'x');
+    ASSERT_EQ(longDir.size(), 250u);
+    ASSERT_TRUE(MakeDirectories(longDir));
+    StartChoosing(longDir);
+    m_tool.Click(IDC_SET_DIR);
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(StartsWith(boxes[0].text, "Can't open file for writing:\n\t" + longDir + "\\"));
+    EXPECT_EQ(LastLine(boxes[0].text), "File name too long");
+    EXPECT_TRUE(SnapshotFiles(longDir).empty());
+    ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
+}
+
+TEST_F(SetDirTest, ADestinationThatRefusesEveryWriteGivesOneMessage)
+{
+    StartWithLongQueue();
+    CImmutableFile locked(kNewDir);
+    if (!locked.Made())
+        GTEST_SKIP() << "the host refused chattr +i (it needs root)";
+    m_tool.ClickAndWait(IDC_SET_DIR, 60000);
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << "not one per file";
+    EXPECT_EQ(LastLine(boxes[0].text), "Permission denied");
+    ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
+}
+
+TEST_F(SetDirTest, TwoAdministratorsAtOnceChangeTheQueueOneAfterTheOther)
+{
+    StartWithLongQueue();
+    const std::string otherDir = kDataDir + std::string("\\queues\\other");
+    ASSERT_TRUE(MakeDirectories(otherDir));
+    CToolProcess second;
+    ASSERT_TRUE(second.Start(kToolExe));
+    ASSERT_TRUE(second.BrowseTo(IDC_BROWSE_QUEUE, otherDir));
+    HWND progress = nullptr;
+    ASSERT_TRUE(StartSetDirAndWaitForCopying(progress));
+    second.ClickAndWait(IDC_SET_DIR, 20000);
+    const auto refused = second.TakeAllMessageBoxes();
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].text, "Another KEL Administrator is changing the server's settings.\n"
+                               "Please try again when it has finished.");
+    EXPECT_EQ(refused[0].iconKind, MB_ICONINFORMATION);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 60000));
+    m_tool.Sync(60000);
+    EXPECT_EQ(TakeTexts(), Texts{});
+    EXPECT_EQ(StoredDir("Alpha"), kNewDir);
+    EXPECT_EQ(SnapshotFiles(kNewDir).size(), m_alphaFiles.size());
+    EXPECT_TRUE(SnapshotFiles(otherDir).empty());
+    EXPECT_EQ(CProfileFile(kNewDir + "\\cf750.ini").GetString("Files", "df750.prn"),
+              kNewDir + "\\df750.prn");
+}
+
+// The server spools, appends and prints from the old directory while its files are carried.
+TEST_F(SetDirTest, AServerThatKeepsSpoolingIsFollowedUntilTheStore)
+{
+    StartWithLongQueue();
+    HWND progress = nullptr;
+    ASSERT_TRUE(StartSetDirAndWaitForCopying(progress));
+    ASSERT_TRUE(WriteFileText(kAlphaDir + "\\df900.prn", "spooled meanwhile"));
+    ASSERT_TRUE(WriteFileText(kAlphaDir + "\\cf900.ini", JobFile(kAlphaDir, "900", 0, 0)));
+    ASSERT_TRUE(WriteFileText(kAlphaDir + "\\df1.prn", m_alphaFiles["df1.prn"] + "appended"));
+    ASSERT_TRUE(DeleteFileA((kAlphaDir + "\\df2.prn").c_str()));
+    ASSERT_TRUE(DeleteFileA((kAlphaDir + "\\cf2.ini").c_str()));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(progress); }, 60000));
+    m_tool.Sync(60000);
+    EXPECT_EQ(TakeTexts(), Texts{});
+    // The old directory as it stood at the store: data byte for byte, jobs by name.
+    const auto expected = SnapshotFiles(kAlphaDir);
+    auto carried = SnapshotFiles(kNewDir);
+    for (auto& file : carried)
+        if (StartsWith(file.first, "cf") && expected.count(file.first) != 0)
+            file.second = expected.at(file.first);
+    EXPECT_EQ(carried, expected);
+    EXPECT_EQ(CProfileFile(kNewDir + "\\cf900.ini").GetString("Files", "d900a"),
+              kNewDir + "\\d900a");
+    EXPECT_EQ(StoredDir("Alpha"), kNewDir);
+}
+
+TEST_F(SetDirTest, ASpoolThatNeverHoldsStillEndsTheMoveWithItsOwnMessage)
+{
+    StartChoosing(kNewDir);
+    const std::string writer =
+        "while :; do echo x >> " + ShellQuoted(UnixPathOf(kAlphaDir) + "/d1a") + "; done";
+    ASSERT_EQ(RunHostScript("(timeout 20 sh -c " + ShellQuoted(writer) + " kel-spool-writer &)"),
+              0);
+    m_tool.ClickAndWait(IDC_SET_DIR, 30000);
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    RunHostScript("pkill -f kel-spool-writer");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The files of\n\t" + kAlphaDir +
+                                 "\nkept changing while they were carried over. KEL's settings "
+                                 "have not been changed.\nPlease pause the queue and try again.");
+    EXPECT_EQ(boxes[0].iconKind, MB_ICONEXCLAMATION);
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+    EXPECT_EQ(ReadFileText(kServerProfile), m_serverProfileBefore);
+}
+
+TEST_F(SetDirTest, CopiesThatCannotBeRemovedAfterACancelAreListed)
+{
+    StartWithLongQueue();
+    CImmutableFile appendOnly(kNewDir, 'a');
+    if (!appendOnly.Made())
+        GTEST_SKIP() << "the host refused chattr +a (it needs root)";
+    HWND progress = nullptr;
+    ASSERT_TRUE(StartSetDirAndWaitForCopying(progress));
+    m_tool.PressKey(GetDlgItem(progress, IDCANCEL), VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return m_tool.FindMessageBox() != nullptr; }, 20000));
+    const auto boxes = m_tool.TakeAllMessageBoxes();
+    appendOnly.Undo();
+    ASSERT_EQ(boxes.size(), 1u) << "instead of message 22";
+    const std::vector<std::string> lines = [&]
+    {
+        std::vector<std::string> split;
+        for (size_t at = 0, next; at <= boxes[0].text.size(); at = next + 1)
+        {
+            next = std::min(boxes[0].text.find('\n', at), boxes[0].text.size());
+            split.push_back(boxes[0].text.substr(at, next - at));
+        }
+        return split;
+    }();
+    ASSERT_EQ(lines.size(), 13u) << boxes[0].text;
+    EXPECT_EQ(lines[0], "These copies could not be removed:");
+    for (size_t i = 1; i <= 10; ++i)
+        EXPECT_TRUE(StartsWith(lines[i], "\t" + kNewDir + "\\")) << lines[i];
+    EXPECT_TRUE(StartsWith(lines[11], "and ") && lines[11].size() > 9) << lines[11];
+    EXPECT_EQ(lines[12], "Please remove them by hand.");
+    EXPECT_EQ(boxes[0].iconKind, MB_ICONEXCLAMATION);
+    EXPECT_EQ(ReadFileText(kServerProfile), m_serverProfileBefore);
 }

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Windows installer silently under Wine, checks the files, the Start menu entries
-# and the uninstall entry, then uninstalls silently and checks that everything of the tool is
-# gone and nothing else. Twice: into a chosen folder (/D=), and into the default folder, which
-# is the server's own when the system profile names the server's profile.
+# Installs the Windows installer silently under Wine, checks the files, the Start menu entries,
+# the uninstall entry and the event source, then uninstalls silently and checks that everything
+# of the tool is gone and nothing else. Twice: into a chosen folder (/D=), and into the default
+# folder, which is the server's own when the system profile names the server's profile.
 # Usage: installer-test.sh INSTALLER TOOL_EXE
 set -euo pipefail
 installer="$1"
 built_tool="$2"
 menu="$(winepath -u 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\KEL Administrator')"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KELAdministrator'
+event_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\KEL Administrator'
 system_profile="$(winepath -u 'C:\windows\kel.ini')"
 passed=0
 failures=0
@@ -23,6 +24,8 @@ check() { # description, command...
         failures=$((failures + 1))
     fi
 }
+# reg_is KEY NAME "TYPE    DATA": the value reads back so.
+reg_is() { [ "$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^    $2    //p")" = "$3" ]; }
 
 # install_and_uninstall FOLDER [INSTALLER ARGUMENTS...]: FOLDER is where the tool must land.
 install_and_uninstall() {
@@ -39,6 +42,10 @@ install_and_uninstall() {
     check "the Start menu entry exists" test -s "$menu/KEL Administrator.lnk"
     check "the uninstall entry names the folder" \
         bash -c "wine reg query '$key' /v InstallLocation 2>/dev/null | grep -qF '$dir'"
+    check "the event source names the installed tool" \
+        reg_is "$event_key" EventMessageFile "REG_EXPAND_SZ    $dir\\kel-admin.exe"
+    check "the event source supports errors, warnings and information" \
+        reg_is "$event_key" TypesSupported 'REG_DWORD    0x7'
 
     # _?= runs the uninstaller in place, so that it is waited for.
     wine "$dir\\kel-admin-uninstall.exe" /S "_?=$dir" </dev/null
@@ -47,6 +54,7 @@ install_and_uninstall() {
         test ! -e "$unix_dir/kel-admin-ReadMe.txt" -a ! -e "$unix_dir/kel-admin-LICENSE.txt"
     check "the Start menu entries are removed" test ! -e "$menu"
     check "the uninstall entry is removed" bash -c "! wine reg query '$key' >/dev/null 2>&1"
+    check "the event source is removed" bash -c "! wine reg query '$event_key' >/dev/null 2>&1"
 }
 
 # A chosen folder. NSIS reads /D= unquoted, and Wine quotes arguments with blanks.

@@ -68,10 +68,11 @@ protected:
                                          Numbered(kQueues + "\\q", 0) + "\n");
     }
 
-    std::vector<std::string> OpenBoxes()
+    std::vector<std::string> OpenBoxes() { return OpenBoxes(m_tool); }
+    static std::vector<std::string> OpenBoxes(CToolProcess& tool)
     {
         std::vector<std::string> texts;
-        for (const MessageBoxInfo& box : m_tool.TakeAllMessageBoxes())
+        for (const MessageBoxInfo& box : tool.TakeAllMessageBoxes())
             texts.push_back(box.text);
         return texts;
     }
@@ -144,7 +145,7 @@ TEST_F(SoakTest, FiftyRootChangesInARowLoseNothing)
     EXPECT_EQ(m_listener.Received().size(), static_cast<size_t>(kRootChanges));
 }
 
-TEST_F(SoakTest, KillingTheToolInTheMiddleOfACarryOverLeavesTheOldDirectoryInForce)
+TEST_F(SoakTest, KillingTheToolInTheMiddleOfACarryOverLeavesTheOldDirectoryInForceForARetry)
 {
     const std::string oldDir = Numbered(kQueues + "\\q", 0);
     const std::string newDir = kQueues + "\\next";
@@ -168,6 +169,21 @@ TEST_F(SoakTest, KillingTheToolInTheMiddleOfACarryOverLeavesTheOldDirectoryInFor
     EXPECT_EQ(CProfileFile(kServerProfile).GetString("Alpha", "queuedir"), oldDir);
     FlushBroadcasts();
     EXPECT_EQ(m_server.AdminLines().size(), 0u);
+
+    // Started again, the tool first removes what the killed one had copied; a retry completes.
+    CToolProcess again;
+    ASSERT_TRUE(again.Start(kToolExe));
+    ASSERT_EQ(again.StartupBoxes().size(), 1u);
+    EXPECT_EQ(
+        again.StartupBoxes()[0].text,
+        "An earlier change of KEL's settings was interrupted.\nThe copies it had made in\n\t" +
+            newDir + "\nhave been removed.");
+    EXPECT_EQ(again.StartupBoxes()[0].iconKind, MB_ICONINFORMATION);
+    EXPECT_TRUE(SnapshotFiles(newDir).empty());
+    ASSERT_TRUE(again.BrowseTo(IDC_BROWSE_QUEUE, newDir));
+    again.ClickAndWait(IDC_SET_DIR, 120000);
+    EXPECT_EQ(OpenBoxes(again), std::vector<std::string>{});
+    EXPECT_EQ(CProfileFile(kServerProfile).GetString("Alpha", "queuedir"), newDir);
 }
 
 TEST_F(SoakTest, MalformedProfilesEndInAClearOutcome)

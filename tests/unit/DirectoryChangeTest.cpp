@@ -3,15 +3,20 @@
 // the dialog.
 #include "config/ProfileFile.h"
 #include "notify/AdminMessage.h"
+#include "notify/ChangeAudit.h"
 #include "relocate/QueueDirectoryChange.h"
 #include "relocate/RootDirectoryChange.h"
 #include "tests/driver/BroadcastListener.h"
 #include "tests/driver/TestFiles.h"
+#include "tests/unit/HookedReporter.h"
 #include "tests/unit/MessageBoxCatcher.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace
 {
@@ -38,9 +43,11 @@ protected:
         ASSERT_TRUE(WriteFileText(kOldRoot + "\\logfiles\\day1.log", "log\r\n"));
         ASSERT_TRUE(WriteFileText(kProfile, "[Settings]\r\nQueueDir=" + kOldRoot +
                                                 "\r\n[Alpha]\r\nqueuedir=" + kOldDir + "\r\n"));
+        SetAuditWriter([this](const AuditRecord& record) { m_records.push_back(record); });
     }
     void TearDown() override
     {
+        SetAuditWriter(nullptr);
         SetCurrentDirectoryA("C:\\");
         DeleteTree(kRoot);
     }
@@ -65,23 +72,45 @@ protected:
         return m_listener.Received().size();
     }
 
+    // The operations as the dialog runs them: true when the change was stored.
+    bool SetDir(const std::string& dir)
+    {
+        return ChangeQueueDirectory(m_profile, "Alpha", dir, m_reporter).outcome ==
+               CommandOutcome::kChanged;
+    }
+    bool SetRoot(const std::string& root)
+    {
+        return ChangeRootDirectory(m_profile, m_profile, root, m_reporter).outcome ==
+               CommandOutcome::kChanged;
+    }
+
     CProfileFile m_profile{kProfile};
     CMessageBoxCatcher m_boxes;
+    CHookedReporter m_reporter;
+    std::vector<AuditRecord> m_records;
     CBroadcastListener m_listener;
 };
 } // namespace
 
 TEST_F(DirectoryChangeTest, OnlyAStoredChangeReportsSuccessAndIsBroadcast)
 {
-    EXPECT_TRUE(ChangeQueueDirectory(m_profile, "Alpha", kNewDir));
+    EXPECT_TRUE(SetDir(kNewDir));
     EXPECT_EQ(m_profile.GetString("Alpha", "queuedir"), kNewDir);
-    EXPECT_TRUE(ChangeRootDirectory(m_profile, kNewDir));
+    EXPECT_TRUE(SetRoot(kNewDir));
     EXPECT_EQ(m_profile.GetString("Settings", "QueueDir"), kNewDir);
     EXPECT_EQ(ReadFileText(kNewDir + "\\logfiles\\day1.log"), "log\r\n");
     EXPECT_EQ(Shown(), Texts{});
     EXPECT_EQ(Broadcasts(), 2u);
+    ASSERT_EQ(m_records.size(), 2u) << "one record of each stored change";
+    EXPECT_EQ(m_records[0].eventId, 1000u);
+    EXPECT_EQ(m_records[0].type, EVENTLOG_INFORMATION_TYPE);
+    EXPECT_EQ(m_records[0].strings,
+              (std::vector<std::wstring>{L"directory of queue Alpha", Widen(kOldDir),
+                                         Widen(kNewDir), CurrentAccountName()}));
+    EXPECT_NE(CurrentAccountName().find(L'\\'), std::wstring::npos) << "DOMAIN\\user";
+    EXPECT_EQ(m_records[1].strings[0], L"root directory");
 
-    EXPECT_FALSE(ChangeRootDirectory(m_profile, kNewDir));
+    EXPECT_FALSE(SetRoot(kNewDir));
     EXPECT_EQ(Shown(), Texts{"This directory setting has not changed!"});
     EXPECT_EQ(Broadcasts(), 2u);
 }
@@ -89,16 +118,16 @@ TEST_F(DirectoryChangeTest, OnlyAStoredChangeReportsSuccessAndIsBroadcast)
 TEST_F(DirectoryChangeTest, EveryCommandReturnsToTheCurrentDirectoryItFound)
 {
     ASSERT_TRUE(SetCurrentDirectoryA(kRoot.c_str()));
-    EXPECT_FALSE(ChangeQueueDirectory(m_profile, "Alpha", kOldDir)) << "unchanged";
-    EXPECT_FALSE(ChangeQueueDirectory(m_profile, "Alpha", kRoot + "\\missing")) << "carry fails";
+    EXPECT_FALSE(SetDir(kOldDir)) << "unchanged";
+    EXPECT_FALSE(SetDir(kRoot + "\\missing")) << "carry fails";
     EXPECT_EQ(CurrentDir(), kRoot);
-    EXPECT_TRUE(ChangeQueueDirectory(m_profile, "Alpha", kNewDir));
+    EXPECT_TRUE(SetDir(kNewDir));
     EXPECT_EQ(CurrentDir(), kRoot) << "the old directory is not held as current";
 }
 
 TEST_F(DirectoryChangeTest, AnEmptyRootToSetIsRefusedWhileOneIsStored)
 {
-    EXPECT_FALSE(ChangeRootDirectory(m_profile, ""));
+    EXPECT_FALSE(SetRoot(""));
     EXPECT_EQ(Shown(), Texts{"Please choose a directory first, with the Browse button."});
     EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONINFORMATION);
     EXPECT_FALSE(FileExists("\\logfiles")) << "nothing is made in the drive's root";
@@ -109,9 +138,70 @@ TEST_F(DirectoryChangeTest, ANewRootInsideTheOldLogDirectoryCompletes)
 {
     const std::string inside = kOldRoot + "\\logfiles\\newroot";
     ASSERT_TRUE(MakeDirectories(inside));
-    EXPECT_TRUE(ChangeRootDirectory(m_profile, inside));
+    EXPECT_TRUE(SetRoot(inside));
     EXPECT_EQ(Shown(), Texts{});
     EXPECT_EQ(ReadFileText(inside + "\\logfiles\\day1.log"), "log\r\n");
     EXPECT_FALSE(FileExists(inside + "\\logfiles\\newroot\\logfiles"))
         << "nothing copied into itself";
+}
+
+// Provoked at the start of the re-listing, once the files are carried: the copies go again,
+// message 27 says why, and the next command finds the lock free.
+TEST_F(DirectoryChangeTest, AnExceptionOrAChangeMeanwhileTakesBackTheCopies)
+{
+    m_reporter.onStep = [](const std::wstring& step)
+    {
+        if (step.rfind(L"Checking the copies", 0) == 0)
+            throw std::runtime_error("provoked");
+    };
+    EXPECT_FALSE(SetDir(kNewDir));
+    EXPECT_EQ(Shown(),
+              Texts{"The command stopped: provoked\nKEL's settings have not been changed."});
+    EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONSTOP);
+    ASSERT_EQ(m_records.size(), 1u);
+    EXPECT_EQ(m_records[0].eventId, 1001u);
+    EXPECT_EQ(m_records[0].type, EVENTLOG_WARNING_TYPE);
+    EXPECT_EQ(Narrow(m_records[0].strings[1]), Shown()[0]);
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+
+    // Another program stores a directory while the command runs: its change is not lost.
+    m_boxes.Clear();
+    m_reporter.onStep = [this](const std::wstring& step)
+    {
+        if (step == L"Updating job files")
+            m_profile.WriteString("Alpha", "queuedir", "C:\\elsewhere");
+    };
+    EXPECT_FALSE(SetDir(kNewDir));
+    EXPECT_EQ(Shown(), Texts{"Can't store the new setting in\n\t" + kProfile +
+                             " :\nthe file was changed by another program at the same time"});
+    EXPECT_EQ(m_profile.GetString("Alpha", "queuedir"), "C:\\elsewhere");
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+    EXPECT_EQ(Broadcasts(), 0u);
+}
+
+TEST_F(DirectoryChangeTest, CopiesThatCannotBeRemovedAreListedAndRecorded)
+{
+    CImmutableFile appendOnly(kNewDir, 'a');
+    if (!appendOnly.Made())
+        GTEST_SKIP() << "the host refused chattr +a (it needs root)";
+    m_reporter.onStep = [](const std::wstring& step)
+    {
+        if (step.rfind(L"Checking the copies", 0) == 0)
+            throw std::runtime_error("provoked");
+    };
+    EXPECT_FALSE(SetDir(kNewDir));
+    const Texts shown = Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    std::vector<std::string> lines = LinesOf(shown[0]);
+    std::sort(lines.begin() + 1, lines.end() - 1); // the copies in the order they were removed
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "These copies could not be removed:", "\t" + kNewDir + "\\cf1.ini",
+                         "\t" + kNewDir + "\\queue.ini", "Please remove them by hand."}))
+        << shown[0];
+    ASSERT_EQ(m_records.size(), 2u);
+    EXPECT_EQ(m_records[0].eventId, 1001u);
+    EXPECT_EQ(m_records[1].eventId, 1002u);
+    EXPECT_EQ(m_records[1].type, EVENTLOG_ERROR_TYPE);
+    EXPECT_NE(m_records[1].strings[1].find(Widen(kNewDir + "\\queue.ini")), std::wstring::npos);
+    appendOnly.Undo();
 }

@@ -4,6 +4,7 @@
 #include "relocate/CreatedEntries.h"
 #include "relocate/DirectoryPrimitives.h"
 #include "tests/driver/TestFiles.h"
+#include "tests/unit/HookedReporter.h"
 #include "tests/unit/MessageBoxCatcher.h"
 
 #include <windows.h>
@@ -69,7 +70,15 @@ protected:
         return texts;
     }
 
+    // The mover as the commands run it, reporting through message boxes and the progress.
+    int Move(const std::string& source, const std::string& destination,
+             CCreatedEntries* created = nullptr)
+    {
+        return MoveDirectoryContents(source, destination, m_reporter, created);
+    }
+
     CMessageBoxCatcher m_boxes;
+    CHookedReporter m_reporter;
     std::map<std::string, std::string> m_original;
 };
 } // namespace
@@ -78,7 +87,7 @@ TEST_F(DirectoryMoverTest, CopiesEveryFileOverwritingOldCopiesAndComesBack)
 {
     AddSourceFiles();
     ASSERT_TRUE(WriteFileText(kDestination + "\\log1.txt", "an older and longer log file"));
-    EXPECT_EQ(MoveDirectoryContents(kSource, kDestination), 1);
+    EXPECT_EQ(Move(kSource, kDestination), 1);
     EXPECT_TRUE(m_boxes.Boxes().empty());
     EXPECT_EQ(SnapshotFiles(kDestination), m_original);
     EXPECT_EQ(CurrentDir(), kRoot) << "the current directory is restored";
@@ -87,7 +96,7 @@ TEST_F(DirectoryMoverTest, CopiesEveryFileOverwritingOldCopiesAndComesBack)
 
 TEST_F(DirectoryMoverTest, AnEmptySourceSucceedsAndWritesNothing)
 {
-    EXPECT_EQ(MoveDirectoryContents(kSource, kDestination), 1);
+    EXPECT_EQ(Move(kSource, kDestination), 1);
     EXPECT_TRUE(SnapshotFiles(kDestination).empty());
     EXPECT_TRUE(m_boxes.Boxes().empty());
 }
@@ -95,7 +104,7 @@ TEST_F(DirectoryMoverTest, AnEmptySourceSucceedsAndWritesNothing)
 TEST_F(DirectoryMoverTest, ASourceThatCannotBeEnteredStopsWithMessage12)
 {
     AddSourceFiles();
-    EXPECT_EQ(MoveDirectoryContents(kRoot + "\\missing", kDestination), 0);
+    EXPECT_EQ(Move(kRoot + "\\missing", kDestination), 0);
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(LinesOf(m_boxes.Boxes()[0].text),
               (std::vector<std::string>{
@@ -107,7 +116,7 @@ TEST_F(DirectoryMoverTest, ASourceThatCannotBeEnteredStopsWithMessage12)
 
 TEST_F(DirectoryMoverTest, AMissingDriveShowsMessage14AsWrittenThenMessage12)
 {
-    EXPECT_EQ(MoveDirectoryContents("q:\\logfiles", kDestination), 0);
+    EXPECT_EQ(Move("q:\\logfiles", kDestination), 0);
     EXPECT_EQ(Texts(), (std::vector<std::string>{
                            "Failed to change to drive q:",
                            "Can't go to dir\n\tq:\\logfiles :\nNo such file or directory"}));
@@ -119,7 +128,7 @@ TEST_F(DirectoryMoverTest, AMissingDriveShowsMessage14AsWrittenThenMessage12)
 TEST_F(DirectoryMoverTest, AMissingDestinationEndsTheMoveAfterOneMessage9)
 {
     AddSourceFiles();
-    EXPECT_EQ(MoveDirectoryContents(kSource, kRoot + "\\nowhere"), 0);
+    EXPECT_EQ(Move(kSource, kRoot + "\\nowhere"), 0);
     ASSERT_EQ(m_boxes.Boxes().size(), 1u) << "every later entry would fail the same way";
     const CaughtBox& box = m_boxes.Boxes()[0];
     EXPECT_EQ(box.text.rfind("Can't open file for writing:\n\t" + kRoot + "\\nowhere\\", 0), 0u)
@@ -141,7 +150,7 @@ TEST_F(DirectoryMoverTest, SubfoldersAreCarriedAtAnyDepthWithTheTimesOfTheirFile
     ASSERT_TRUE(SetFileTime(old, nullptr, nullptr, &year2001));
     CloseHandle(old);
 
-    EXPECT_EQ(MoveDirectoryContents(kSource, kDestination), 1);
+    EXPECT_EQ(Move(kSource, kDestination), 1);
     EXPECT_EQ(Texts(), std::vector<std::string>{});
     EXPECT_EQ(SnapshotFiles(kDestination), m_original);
     const std::string copy = kDestination + "\\archive\\2025\\old.log";
@@ -157,7 +166,7 @@ TEST_F(DirectoryMoverTest, ALinkIsNotFollowedAndIsReportedAsUnreadable)
     AddSourceFiles();
     ASSERT_TRUE(MakeDirectories(kRoot + "\\elsewhere"));
     ASSERT_TRUE(MakeSymbolicLink(UnixPathOf(kRoot + "\\elsewhere"), kSource + "\\linked"));
-    EXPECT_EQ(MoveDirectoryContents(kSource, kDestination), 0);
+    EXPECT_EQ(Move(kSource, kDestination), 0);
     EXPECT_EQ(Texts(), std::vector<std::string>(2, "Can't open file for reading:\n\t" + kSource +
                                                        "\\linked\nIt is a link to another place, "
                                                        "which KEL does not follow."));
@@ -170,7 +179,7 @@ TEST_F(DirectoryMoverTest, NothingIsCopiedIntoItselfNorOverTheSource)
     AddSourceFiles();
     const std::string inside = kSource + "\\sub";
     ASSERT_TRUE(MakeDirectories(inside));
-    EXPECT_EQ(MoveDirectoryContents(kSource, inside), 1);
+    EXPECT_EQ(Move(kSource, inside), 1);
     EXPECT_EQ(Texts(), std::vector<std::string>{});
     EXPECT_EQ(SnapshotFiles(inside), m_original);
     EXPECT_FALSE(FileExists(inside + "\\sub"));
@@ -180,7 +189,7 @@ TEST_F(DirectoryMoverTest, NothingIsCopiedIntoItselfNorOverTheSource)
     const std::string deeper = kSource + "\\a\\b";
     ASSERT_TRUE(MakeDirectories(deeper));
     ASSERT_TRUE(WriteFileText(kSource + "\\a\\kept.txt", "kept"));
-    EXPECT_EQ(MoveDirectoryContents(kSource, deeper), 1);
+    EXPECT_EQ(Move(kSource, deeper), 1);
     EXPECT_EQ(ReadFileText(deeper + "\\a\\kept.txt"), "kept");
     EXPECT_FALSE(FileExists(deeper + "\\a\\b"));
     EXPECT_EQ(SnapshotFiles(deeper), m_original);
@@ -192,7 +201,7 @@ TEST_F(DirectoryMoverTest, NothingIsCopiedIntoItselfNorOverTheSource)
     ASSERT_TRUE(WriteFileText(nested + "\\log1.txt", "the nested original"));
     ASSERT_TRUE(WriteFileText(kSource + "\\log1.txt", "the outer original"));
     m_boxes.Clear();
-    EXPECT_EQ(MoveDirectoryContents(kSource, kRoot), 0);
+    EXPECT_EQ(Move(kSource, kRoot), 0);
     EXPECT_EQ(Texts(), std::vector<std::string>(1, "Can't open file for writing:\n\t" + kSource +
                                                        "\nIt is a folder of the directory being "
                                                        "moved, whose files it would overwrite."));
@@ -202,8 +211,8 @@ TEST_F(DirectoryMoverTest, NothingIsCopiedIntoItselfNorOverTheSource)
 
 TEST_F(DirectoryMoverTest, AFolderThatCannotBeListedFailsTheMove)
 {
-    // Listed with its pattern it is longer than the platform's path limit; the destination's
-    // short path can still hold its copy.
+    // Listed with its pattern it is longer than the platform's path limit, which its message
+    // says; the destination's short path can still hold its copy.
     AddSourceFiles();
     const std::string outer(120, 'o');
     const std::string inner(115, 'i');
@@ -215,10 +224,10 @@ TEST_F(DirectoryMoverTest, AFolderThatCannotBeListedFailsTheMove)
     const std::string shortDestination = "C:\\kmd";
     DeleteTree(shortDestination);
     ASSERT_TRUE(MakeDirectories(shortDestination));
-    EXPECT_EQ(MoveDirectoryContents(kSource, shortDestination), 0);
-    EXPECT_EQ(Texts(), std::vector<std::string>(1, "Can't open file for reading:\n\t" + kSource +
-                                                       "\\" + outer + "\\" + inner +
-                                                       "\nNo such file or directory"));
+    EXPECT_EQ(Move(kSource, shortDestination), 0);
+    EXPECT_EQ(Texts(),
+              std::vector<std::string>(1, "Can't open file for reading:\n\t" + kSource + "\\" +
+                                              outer + "\\" + inner + "\nFile name too long"));
     EXPECT_EQ(SnapshotFiles(shortDestination), m_original) << "the rest is still copied";
     SetCurrentDirectoryA("C:\\");
     DeleteTree(shortDestination);
@@ -232,7 +241,7 @@ TEST_F(DirectoryMoverTest, WhatTheMoveCreatedCanBeRemovedAndNothingElse)
     ASSERT_TRUE(WriteFileText(kDestination + "\\log1.txt", "there before"));
     ASSERT_TRUE(WriteFileText(kDestination + "\\unrelated", "not the move's"));
     CCreatedEntries created;
-    EXPECT_EQ(MoveDirectoryContents(kSource, kDestination, &created), 1);
+    EXPECT_EQ(Move(kSource, kDestination, &created), 1);
     created.Undo();
     EXPECT_EQ(SnapshotFiles(kDestination),
               (std::map<std::string, std::string>{{"log1.txt", m_original["log1.txt"]},
@@ -247,7 +256,7 @@ TEST_F(DirectoryMoverTest, ADestinationFileThatCannotBeExaminedIsNotTruncated)
     // A device gives no file information: the open is refused before anything is truncated.
     AddSourceFiles();
     ASSERT_TRUE(MakeSymbolicLink("/dev/full", kDestination + "\\log1.txt"));
-    EXPECT_EQ(MoveDirectoryContents(kSource, kDestination), 0);
+    EXPECT_EQ(Move(kSource, kDestination), 0);
     ASSERT_EQ(m_boxes.Boxes().size(), 2u) << "once per listing";
     for (const CaughtBox& box : m_boxes.Boxes())
     {
@@ -263,7 +272,7 @@ TEST_F(DirectoryMoverTest, AFileThatWasThereIsNeverLeftHalfWritten)
     AddSourceFiles();
     ASSERT_TRUE(MakeSymbolicLink("/proc/self/mem", kSource + "\\unreadable"));
     ASSERT_TRUE(WriteFileText(kDestination + "\\unreadable", "there before"));
-    EXPECT_EQ(MoveDirectoryContents(kSource, kDestination), 0);
+    EXPECT_EQ(Move(kSource, kDestination), 0);
     EXPECT_EQ(ReadFileText(kDestination + "\\unreadable"), "there before");
     std::vector<std::string> left;
     FindNames(kDestination + "\\kel*.tmp", left);
@@ -274,7 +283,7 @@ TEST_F(DirectoryMoverTest, AReadErrorFailsTheCopyWithMessage10)
 {
     AddSourceFiles();
     ASSERT_TRUE(MakeSymbolicLink("/proc/self/mem", kSource + "\\unreadable"));
-    EXPECT_EQ(MoveDirectoryContents(kSource, kDestination), 0);
+    EXPECT_EQ(Move(kSource, kDestination), 0);
     ASSERT_EQ(m_boxes.Boxes().size(), 2u);
     for (const CaughtBox& box : m_boxes.Boxes())
         EXPECT_EQ(box.text, "Read error on " + kSource + "\\unreadable:\n" + std::strerror(EINVAL));
@@ -292,7 +301,7 @@ TEST_F(DirectoryMoverTest, AReadOnlyDestinationFileIsLeftAsItWas)
     const std::string locked = kDestination + "\\log1.txt";
     ASSERT_TRUE(WriteFileText(locked, "kept"));
     ASSERT_TRUE(SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(MoveDirectoryContents(kSource, kDestination), 0);
+    EXPECT_EQ(Move(kSource, kDestination), 0);
     ASSERT_EQ(m_boxes.Boxes().size(), 2u);
     EXPECT_EQ(m_boxes.Boxes()[0].text,
               "Can't open file for writing:\n\t" + locked + "\nPermission denied");
@@ -314,8 +323,8 @@ TEST_F(DirectoryMoverTest, TheSameDirectoryInAnotherFormIsLeftUntouched)
          {std::string("c:\\KEL-UNIT\\Mover\\SRC"), kSource + "\\", zForm})
     {
         m_boxes.Clear();
-        EXPECT_EQ(MoveDirectoryContents(kSource, other), 1) << other;
-        EXPECT_EQ(MoveDirectoryContents(other, kSource), 1) << other;
+        EXPECT_EQ(Move(kSource, other), 1) << other;
+        EXPECT_EQ(Move(other, kSource), 1) << other;
         EXPECT_TRUE(m_boxes.Boxes().empty()) << other;
         ExpectSourceIntact();
     }
@@ -325,11 +334,100 @@ TEST_F(DirectoryMoverTest, PathsBeyondTheLimitFailWithoutHarm)
 {
     AddSourceFiles();
     const std::string tooLong = kRoot + "\\" + std::string(300, 'd');
-    EXPECT_EQ(MoveDirectoryContents(kSource, tooLong), 0);
+    EXPECT_EQ(Move(kSource, tooLong), 0);
     EXPECT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(CurrentDir(), kRoot);
     m_boxes.Clear();
-    EXPECT_EQ(MoveDirectoryContents(tooLong, kDestination), 0);
+    EXPECT_EQ(Move(tooLong, kDestination), 0);
     EXPECT_EQ(m_boxes.Boxes().size(), 1u);
     ExpectSourceIntact();
+}
+
+TEST_F(DirectoryMoverTest, LinksInTheDestinationAreNeverWrittenThrough)
+{
+    AddSourceFiles();
+    ASSERT_TRUE(MakeDirectories(kSource + "\\archive"));
+    ASSERT_TRUE(WriteFileText(kSource + "\\archive\\a.log", "archived"));
+    const std::string elsewhere = kRoot + "\\elsewhere";
+    ASSERT_TRUE(MakeDirectories(elsewhere));
+    ASSERT_TRUE(WriteFileText(elsewhere + "\\log1.txt", "not to be replaced"));
+    ASSERT_TRUE(MakeSymbolicLink(UnixPathOf(elsewhere), kDestination + "\\archive"));
+    ASSERT_TRUE(
+        MakeSymbolicLink(UnixPathOf(elsewhere + "\\log1.txt"), kDestination + "\\log1.txt"));
+    EXPECT_EQ(Move(kSource, kDestination), 0);
+    const std::string linkText = "\nIt is a link to another place, which KEL does not follow.";
+    const std::vector<std::string> texts = Texts();
+    ASSERT_FALSE(texts.empty());
+    for (const std::string& text : texts)
+        EXPECT_TRUE(
+            text == "Can't open file for writing:\n\t" + kDestination + "\\archive" + linkText ||
+            text == "Can't open file for writing:\n\t" + kDestination + "\\log1.txt" + linkText)
+            << text;
+    EXPECT_EQ(SnapshotFiles(elsewhere),
+              (std::map<std::string, std::string>{{"log1.txt", "not to be replaced"}}));
+}
+
+TEST_F(DirectoryMoverTest, NamesOutsideTheCodePageArriveExactlyBesideTheirLookAlikes)
+{
+    const std::wstring source = Widen(kSource);
+    const std::wstring names[] = {L"alpha.prn", L"\x0101lpha.prn", L"\x65b0.prn"};
+    for (const std::wstring& name : names)
+    {
+        HANDLE file = CreateFileW((source + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, name.c_str(), static_cast<DWORD>(name.size() * sizeof(wchar_t)), &written,
+                  nullptr);
+        CloseHandle(file);
+    }
+    EXPECT_EQ(Move(kSource, kDestination), 1);
+    EXPECT_EQ(Texts(), std::vector<std::string>{});
+    for (const std::wstring& name : names)
+    {
+        std::wstring copied(name.size(), L'\0');
+        HANDLE file = CreateFileW((Widen(kDestination) + L"\\" + name).c_str(), GENERIC_READ, 0,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        DWORD read = 0;
+        ReadFile(file, &copied[0], static_cast<DWORD>(copied.size() * sizeof(wchar_t)), &read,
+                 nullptr);
+        CloseHandle(file);
+        EXPECT_EQ(copied, name) << "each arrives under its own name with its own contents";
+    }
+}
+
+// When the first listing is done: a copy identical to its source is left untouched by the
+// second, one whose source changed is written again, and one that failed is tried again.
+TEST_F(DirectoryMoverTest, TheSecondListingWritesOnlyWhatChanged)
+{
+    AddSourceFiles();
+    const std::string locked = kDestination + "\\empty";
+    ASSERT_TRUE(WriteFileText(locked, "read-only at first"));
+    ASSERT_TRUE(SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+    const auto identityOf = [](const std::string& path)
+    {
+        HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        BY_HANDLE_FILE_INFORMATION info = {};
+        FILE_BASIC_INFO basic = {};
+        GetFileInformationByHandle(file, &info);
+        GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic);
+        CloseHandle(file);
+        return std::make_pair(info.nFileIndexLow, basic.ChangeTime.QuadPart);
+    };
+    std::pair<DWORD, LONGLONG> bigAfterFirst;
+    m_reporter.onDone = [&](ULONGLONG files)
+    {
+        if (files != m_original.size() || bigAfterFirst.first != 0)
+            return;
+        bigAfterFirst = identityOf(kDestination + "\\big.dat");
+        Sleep(20);
+        WriteFileText(kSource + "\\log1.txt", "changed between the listings");
+        SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+    };
+    Move(kSource, kDestination);
+    ASSERT_NE(bigAfterFirst.first, 0u);
+    EXPECT_EQ(identityOf(kDestination + "\\big.dat"), bigAfterFirst) << "left untouched";
+    EXPECT_EQ(SnapshotFiles(kDestination), SnapshotFiles(kSource)) << "changed and failed: again";
+    EXPECT_EQ(m_boxes.Boxes().size(), 1u) << "the first failure only";
 }

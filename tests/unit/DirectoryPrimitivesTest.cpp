@@ -1,9 +1,10 @@
 // The directory primitives against the real file system, with their messages read back.
 #include "relocate/DirectoryPrimitives.h"
+#include "framework/ErrorTexts.h"
 #include "relocate/FileIdentity.h"
 #include "tests/driver/TestFiles.h"
 #include "tests/unit/MessageBoxCatcher.h"
-#include "ui/ErrorTexts.h"
+#include "ui/DialogReporter.h"
 
 #include <windows.h>
 
@@ -38,13 +39,14 @@ protected:
         DeleteTree(kDir);
     }
     CMessageBoxCatcher m_boxes;
+    CDialogReporter m_reporter;
 };
 } // namespace
 
 TEST_F(DirectoryPrimitivesTest, EmptyPathShowsMessage13AndLeavesErrorNumber2)
 {
     errno = 0;
-    EXPECT_EQ(ChangeDirectory(""), -1);
+    EXPECT_EQ(ChangeDirectory("", m_reporter), -1);
     EXPECT_EQ(errno, ENOENT);
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(m_boxes.Boxes()[0].text, "Trying to chdir to an empty dir");
@@ -55,11 +57,11 @@ TEST_F(DirectoryPrimitivesTest, EmptyPathShowsMessage13AndLeavesErrorNumber2)
 TEST_F(DirectoryPrimitivesTest, EntersDirectoriesOnTheCurrentDriveInEitherLetterCase)
 {
     ASSERT_TRUE(MakeDirectories(std::string(kDir) + "\\sub"));
-    EXPECT_EQ(ChangeDirectory("c:\\kel-unit\\prim\\sub"), 0);
+    EXPECT_EQ(ChangeDirectory("c:\\kel-unit\\prim\\sub", m_reporter), 0);
     EXPECT_EQ(lstrcmpiA(CurrentDir().c_str(), "C:\\kel-unit\\prim\\sub"), 0) << CurrentDir();
-    EXPECT_EQ(ChangeDirectory("Z:\\"), 0) << "another drive is selected first";
+    EXPECT_EQ(ChangeDirectory("Z:\\", m_reporter), 0) << "another drive is selected first";
     EXPECT_EQ(CurrentDir(), "Z:\\");
-    EXPECT_EQ(ChangeDirectory(kDir), 0);
+    EXPECT_EQ(ChangeDirectory(kDir, m_reporter), 0);
     EXPECT_EQ(CurrentDir(), kDir);
     EXPECT_TRUE(m_boxes.Boxes().empty());
 }
@@ -71,7 +73,7 @@ TEST_F(DirectoryPrimitivesTest, ADriveThatCannotBeSelectedShowsMessage14AsWritte
     {
         m_boxes.Clear();
         errno = 0;
-        EXPECT_EQ(ChangeDirectory(path), -1) << path;
+        EXPECT_EQ(ChangeDirectory(path, m_reporter), -1) << path;
         EXPECT_EQ(errno, ENOENT) << path;
         ASSERT_EQ(m_boxes.Boxes().size(), 1u) << path;
         EXPECT_EQ(m_boxes.Boxes()[0].text,
@@ -86,7 +88,7 @@ TEST_F(DirectoryPrimitivesTest, ADriveThatCannotBeSelectedShowsMessage14AsWritte
 TEST_F(DirectoryPrimitivesTest, ADirectoryThatCannotBeEnteredShowsNothing)
 {
     errno = 0;
-    EXPECT_EQ(ChangeDirectory("C:\\kel-unit\\prim\\missing"), -1);
+    EXPECT_EQ(ChangeDirectory("C:\\kel-unit\\prim\\missing", m_reporter), -1);
     EXPECT_EQ(errno, ENOENT);
     EXPECT_TRUE(m_boxes.Boxes().empty());
 }

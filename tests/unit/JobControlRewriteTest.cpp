@@ -1,6 +1,7 @@
 // The job control file rewrite on real profile files.
 #include "relocate/JobControlRewrite.h"
 #include "config/ProfileFile.h"
+#include "tests/driver/MessageBoxReading.h"
 #include "tests/driver/TestFiles.h"
 
 #include <windows.h>
@@ -43,7 +44,7 @@ TEST_F(JobControlRewriteTest, PointsEachDataFileAtTheNewDirectory)
     WriteJob(
         "Xfer=0\r\nTotalDataFiles=2\r\nCurrentDataFile=1\r\n",
         "File1=Xdata1\r\nFile2=Ydata2\r\ndata1=C:\\old\\data1\r\ndata2=D:\\spool\\old\\data2\r\n");
-    RewriteJobControlFile(kJob, "D:\\new");
+    RewriteJobControlFile(Widen(kJob), "D:\\new");
     EXPECT_EQ(Files("data1"), "D:\\new\\data1");
     EXPECT_EQ(Files("data2"), "D:\\new\\data2");
     EXPECT_EQ(Files("File1"), "Xdata1") << "entries are never rewritten";
@@ -58,7 +59,7 @@ TEST_F(JobControlRewriteTest, NoCountMeansNoEntriesButCurrentDataFileStillGoes)
     {
         WriteJob(std::string(count) + "CurrentDataFile=2\r\n",
                  "File1=Xdata1\r\ndata1=C:\\old\\data1\r\n");
-        RewriteJobControlFile(kJob, "D:\\new");
+        RewriteJobControlFile(Widen(kJob), "D:\\new");
         EXPECT_EQ(Files("data1"), "C:\\old\\data1") << count;
         EXPECT_EQ(Settings("CurrentDataFile"), "(absent)") << count;
     }
@@ -69,7 +70,7 @@ TEST_F(JobControlRewriteTest, PathsAreSplitAtTheirLastBackslashOnly)
     WriteJob("TotalDataFiles=3\r\n",
              "File1=Xplain\r\nFile2=Xrooted\r\nFile3=Xdeep\r\n"
              "plain=data1\r\nrooted=\\data1\r\ndeep=C:\\a\\b\\c\\data3\r\n");
-    RewriteJobControlFile(kJob, "E:\\");
+    RewriteJobControlFile(Widen(kJob), "E:\\");
     EXPECT_EQ(Files("plain"), "data1") << "a path without a backslash stays";
     EXPECT_EQ(Files("rooted"), "E:\\\\data1") << "a root keeps its doubled separator";
     EXPECT_EQ(Files("deep"), "E:\\\\data3");
@@ -79,7 +80,7 @@ TEST_F(JobControlRewriteTest, OnlyEntriesOneToCountThatHoldAKeyAreVisited)
 {
     WriteJob("TotalDataFiles=3\r\n", "File1=Xa\r\nFile3=Xa\r\nFile4=Xd\r\nFile2=X\r\n"
                                      "a=C:\\old\\a\r\nd=C:\\old\\d\r\n");
-    RewriteJobControlFile(kJob, "D:\\new");
+    RewriteJobControlFile(Widen(kJob), "D:\\new");
     EXPECT_EQ(Files("a"), "D:\\new\\a") << "two entries naming one key give one result";
     EXPECT_EQ(Files("d"), "C:\\old\\d") << "File4 lies beyond the count";
     EXPECT_EQ(Files("X"), "(absent)") << "a one-character entry is skipped";
@@ -88,7 +89,7 @@ TEST_F(JobControlRewriteTest, OnlyEntriesOneToCountThatHoldAKeyAreVisited)
 TEST_F(JobControlRewriteTest, AnAbsentDataFileKeyIsWrittenEmpty)
 {
     WriteJob("TotalDataFiles=1\r\n", "File1=Xmissing\r\n");
-    RewriteJobControlFile(kJob, "D:\\new");
+    RewriteJobControlFile(Widen(kJob), "D:\\new");
     const std::string text = ReadFileText(kJob);
     EXPECT_NE(text.find("missing=\r\n"), std::string::npos) << text;
 }
@@ -99,7 +100,7 @@ TEST_F(JobControlRewriteTest, AHugeCountEndsQuicklyWithThePlainLoopsResult)
              "File1=Xdata1\r\nfile12=Xdata2\r\nFile07=Xdata3\r\n"
              "data1=C:\\old\\data1\r\ndata2=C:\\old\\data2\r\ndata3=C:\\old\\data3\r\n");
     const ULONGLONG start = GetTickCount64();
-    RewriteJobControlFile(kJob, "D:\\new");
+    RewriteJobControlFile(Widen(kJob), "D:\\new");
     EXPECT_LT(GetTickCount64() - start, 2000u);
     EXPECT_EQ(Files("data1"), "D:\\new\\data1");
     EXPECT_EQ(Files("data2"), "D:\\new\\data2") << "keys match in any letter case";
@@ -109,6 +110,33 @@ TEST_F(JobControlRewriteTest, AHugeCountEndsQuicklyWithThePlainLoopsResult)
 
 TEST_F(JobControlRewriteTest, AMissingFileOnlyLosesItsCurrentDataFile)
 {
-    RewriteJobControlFile(kDir + "\\absent.ini", "D:\\new");
+    RewriteJobControlFile(Widen(kDir + "\\absent.ini"), "D:\\new");
     EXPECT_FALSE(FileExists(kDir + "\\absent.ini")) << "deleting from a missing file creates none";
+}
+
+TEST_F(JobControlRewriteTest, CountsBeyondIntKeysOfMillionsAndDuplicateKeysEndRight)
+{
+    WriteJob(
+        "TotalDataFiles=3000000000\r\nCurrentDataFile=1\r\nCurrentDataFile=2\r\n"
+        "CurrentDataFile=3\r\n",
+        "File2=Xdata2\r\nFile9999999=Xdata9\r\ndata2=C:\\old\\data2\r\ndata9=C:\\old\\data9\r\n");
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_TRUE(RewriteJobControlFile(Widen(kJob), "D:\\new").stored);
+    EXPECT_LT(GetTickCount64() - start, 1000u);
+    EXPECT_EQ(Files("data2"), "D:\\new\\data2");
+    EXPECT_EQ(Files("data9"), "D:\\new\\data9");
+    EXPECT_EQ(Settings("CurrentDataFile"), "(absent)") << "every one of the three is gone";
+}
+
+TEST_F(JobControlRewriteTest, ANameTheCodePageCannotWriteFailsInsteadOfABestFit)
+{
+    // A job written in UTF-16, naming its data file with a character the host code page lacks.
+    const std::wstring text =
+        L"\xfeff[Settings]\r\nTotalDataFiles=1\r\n[Files]\r\nFile1=X\x0101lpha.prn\r\n"
+        L"\x0101lpha.prn=C:\\old\\\x0101lpha.prn\r\n";
+    ASSERT_TRUE(WriteFileText(kJob, std::string(reinterpret_cast<const char*>(text.data()),
+                                                text.size() * sizeof(wchar_t))));
+    const StoreResult result = RewriteJobControlFile(Widen(kJob), "D:\\new");
+    EXPECT_FALSE(result.stored);
+    EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
 }

@@ -1,11 +1,17 @@
 // Message reporting, read back from the real message boxes.
 #include "ui/MessageReport.h"
+#include "config/StorableFolder.h"
+#include "framework/ResourceText.h"
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/unit/MessageBoxCatcher.h"
-#include "ui/FolderChoice.h"
+
+#include "framework/Dialog.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 using Lines = std::vector<std::string>;
 
@@ -150,4 +156,50 @@ TEST(FolderChoiceTest, OnlyExactNamesOnLetteredDrivesAreUsable)
         EXPECT_TRUE(IsOnLetteredDrive(path)) << path;
     for (const char* path : {"\\\\server\\share", "C:relative", "1:\\x", "", "\\queues"})
         EXPECT_FALSE(IsOnLetteredDrive(path)) << path;
+    // The profile functions would give back a trimmed or unquoted path, and the platform
+    // drops a trailing dot; Wine's chooser cannot select such folders by path to show it there.
+    for (const wchar_t* path : {L"C:\\spool\\trailing ", L"C:\\spool\\dot.", L"C:\\spool\\tab\t"})
+        EXPECT_EQ(CheckStorableFolder(path, narrow), FolderProblem::kNotUsable) << Narrow(path);
+    EXPECT_EQ(CheckStorableFolder(L"C:\\spool\\line\nbreak", narrow), FolderProblem::kLineBreak);
+    EXPECT_EQ(CheckStorableFolder(L"C:\\spool\\ok", narrow), FolderProblem::kNone);
+    EXPECT_EQ(narrow, "C:\\spool\\ok");
+}
+
+namespace
+{
+// A dialog whose first command throws.
+class CThrowingDialog : public CDialog
+{
+public:
+    CThrowingDialog() : CDialog(IDD_PROGRESS, nullptr) {}
+    int m_handled = 0;
+
+protected:
+    CommandTable GetCommandTable() const override
+    {
+        static const CommandEntry table[] = {
+            {WM_COMMAND, IDC_ABOUT, BN_CLICKED, Bind(&CThrowingDialog::OnCommand)}};
+        return MakeCommandTable(table);
+    }
+
+private:
+    void OnCommand()
+    {
+        if (++m_handled == 1)
+            throw std::runtime_error("provoked");
+    }
+};
+} // namespace
+
+TEST(MessageReportTest, AHandlersExceptionIsReportedAndTheNextCommandStillRuns)
+{
+    CMessageBoxCatcher catcher;
+    CThrowingDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    for (int click = 0; click < 2; ++click)
+        SendMessageA(dialog.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(IDC_ABOUT, BN_CLICKED), 0);
+    EXPECT_EQ(dialog.m_handled, 2);
+    ASSERT_EQ(catcher.Boxes().size(), 1u);
+    EXPECT_EQ(catcher.Boxes()[0].text, "provoked");
+    dialog.DestroyWindow();
 }

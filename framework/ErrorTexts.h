@@ -6,8 +6,10 @@
 
 // The error texts that failure messages end with.
 
-// The run-time library's standard text for an error number.
+// The run-time library's standard text for an error number ("File name too long" for
+// ENAMETOOLONG, which not every library words alike); in wide characters for wide messages.
 std::string ErrorText(int errorNumber);
+std::wstring ErrorTextW(int errorNumber);
 
 // The text for a platform error code: ErrorText of the error number it maps to.
 std::string PlatformErrorText(DWORD error);

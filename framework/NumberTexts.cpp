@@ -1,4 +1,4 @@
-#include "ui/NumberTexts.h"
+#include "framework/NumberTexts.h"
 
 #include <shlwapi.h>
 

@@ -1,0 +1,248 @@
+#include "cli/Commands.h"
+
+#include "cli/ConsoleCancel.h"
+#include "cli/ConsoleOutput.h"
+#include "cli/ConsoleReporter.h"
+#include "cli/JsonText.h"
+#include "config/ConfigLayout.h"
+#include "config/DisplayModes.h"
+#include "config/PlacementRecord.h"
+#include "config/ProfileLocations.h"
+#include "config/QueueList.h"
+#include "config/StorableFolder.h"
+#include "framework/NumberTexts.h"
+#include "framework/ResourceText.h"
+#include "framework/WideText.h"
+#include "relocate/CommandRun.h"
+#include "relocate/DisplayModeChange.h"
+#include "relocate/QueueDirectoryChange.h"
+#include "relocate/Reporting.h"
+#include "relocate/RootDirectoryChange.h"
+#include "res/resource.h"
+
+namespace
+{
+// What the summary line names.
+const wchar_t kDisplaySubject[] = L"Display mode";
+const wchar_t kRootSubject[] = L"Root directory";
+const wchar_t kQueueSubject[] = L"Queue ";
+
+int ExitCodeOf(CommandOutcome outcome)
+{
+    switch (outcome)
+    {
+    case CommandOutcome::kChanged:
+    case CommandOutcome::kUnchanged:
+        return 0;
+    case CommandOutcome::kRefused:
+        return 1;
+    case CommandOutcome::kFailed:
+        return ConsoleCancelled() ? 4 : 2;
+    case CommandOutcome::kFailedWithLeftovers:
+        return 3;
+    case CommandOutcome::kCancelled:
+        return 4;
+    case CommandOutcome::kTryLater:
+        return ConsoleCancelled() ? 4 : 5;
+    }
+    return 2;
+}
+
+// The display mode of the record stored, as the dialog's list names it, or "none".
+std::wstring StoredDisplayMode(const CProfileFile& serverProfile)
+{
+    const std::string record =
+        serverProfile.GetString(layout::kWindowPosSection, layout::kWindowPosKey);
+    PlacementRecord placement;
+    return ParsePlacementRecord(record, placement) ? DisplayModeName(placement.showCommand)
+                                                   : L"none";
+}
+
+bool FindQueue(const CProfileFile& serverProfile, const std::wstring& name, std::string& queue)
+{
+    for (const std::string& listed : ReadQueueNames(serverProfile))
+        if (EqualIgnoringCase(name, WidenText(listed)))
+        {
+            queue = listed;
+            return true;
+        }
+    return false;
+}
+
+// DIR as Browse would accept a chosen folder: made absolute, then checked and refused with
+// the dialog's messages.
+bool ResolveFolder(const std::wstring& operand, IReporter& reporter, std::string& folder)
+{
+    wchar_t full[MAX_PATH] = L"";
+    const DWORD length = GetFullPathNameW(operand.c_str(), MAX_PATH, full, nullptr);
+    const std::wstring path = length > 0 && length < MAX_PATH ? full : operand;
+    switch (CheckStorableFolder(path, folder))
+    {
+    case FolderProblem::kNotUsable:
+        ReportMessage(reporter, IDS_FOLDER_NOT_USABLE, MB_ICONINFORMATION);
+        return false;
+    case FolderProblem::kLineBreak:
+        ReportMessage(reporter, IDS_FOLDER_NAME_NOT_STORABLE, MB_ICONINFORMATION);
+        return false;
+    case FolderProblem::kNone:
+        break;
+    }
+    if (IsFolderAttributes(GetFileAttributesW(path.c_str())))
+        return true;
+    ReportFormatted(reporter, IDS_NO_SUCH_FOLDER, MB_ICONINFORMATION, {path});
+    return false;
+}
+
+// One change asked for: what it changes, and the operation that makes it.
+struct Change
+{
+    const char* command;
+    std::wstring subject; // "Queue Alpha", "Root directory", "Display mode"
+    std::wstring queue;   // set-dir only
+    bool carriesFiles;
+    CommandResult result;
+};
+
+std::wstring CarriedText(const CommandResult& result)
+{
+    return WidenText(CountText(result.files)) + L" files, " + WidenText(ByteSizeText(result.bytes));
+}
+
+// The one line that tells what was done.
+std::wstring Summary(const Change& change, bool whatIf)
+{
+    const CommandResult& result = change.result;
+    const std::wstring values =
+        change.subject + L": " + WidenText(result.before) + L" -> " + WidenText(result.after);
+    if (result.outcome == CommandOutcome::kUnchanged)
+        return change.subject + L": unchanged (" + WidenText(result.after) + L").";
+    if (whatIf)
+        return values +
+               (change.carriesFiles ? L" would carry " + CarriedText(result) + L" (" +
+                                          WidenText(ByteSizeText(result.freeBytes)) + L" free)"
+                                    : std::wstring()) +
+               L"; nothing changed (what-if).";
+    return values + (change.carriesFiles ? L", " + CarriedText(result) + L" carried" : L"") +
+           (result.notified ? L"; server notified."
+                            : L"; stored, but no window of this session "
+                              L"was told (see --help).");
+}
+
+CJsonObject ChangeJson(const Change& change, bool whatIf, const CConsoleReporter& reporter,
+                       int exitCode)
+{
+    const CommandResult& result = change.result;
+    CJsonObject json;
+    json.Add("command", WidenText(change.command));
+    if (!change.queue.empty())
+        json.Add("queue", change.queue);
+    json.Add("before", WidenText(result.before))
+        .Add("after", WidenText(result.after))
+        .Add("changed", result.outcome == CommandOutcome::kChanged)
+        .Add("whatIf", whatIf);
+    if (change.carriesFiles)
+        json.Add("files", result.files)
+            .Add("bytes", result.bytes)
+            .Add("freeBytes", result.freeBytes);
+    return json.Add("notified", result.notified)
+        .Add("messages", reporter.Messages())
+        .Add("exitCode", static_cast<ULONGLONG>(exitCode));
+}
+
+// Runs the operation the arguments ask for.
+void MakeChange(const Arguments& arguments, const ServerProfiles& profiles,
+                CConsoleReporter& reporter, Change& change)
+{
+    CommandOptions options;
+    options.whatIf = arguments.whatIf;
+    options.lockWaitMs = arguments.waitMs;
+    options.leaveUnchanged = true;
+    change.result.outcome = CommandOutcome::kRefused;
+    const std::wstring& first = arguments.operands[0];
+    std::string folder;
+    switch (arguments.command)
+    {
+    case CliCommand::kSetDisplay:
+    {
+        change = {"set-display", kDisplaySubject, L"", false, change.result};
+        UINT showCommand = 0;
+        FindDisplayMode(first, showCommand);
+        change.result = ChangeDisplayMode(profiles.server, showCommand, reporter, options);
+        break;
+    }
+    case CliCommand::kSetRoot:
+        change = {"set-root", kRootSubject, L"", true, change.result};
+        if (ResolveFolder(first, reporter, folder))
+            change.result =
+                ChangeRootDirectory(profiles.system, profiles.server, folder, reporter, options);
+        break;
+    case CliCommand::kSetDir:
+    {
+        change = {"set-dir", L"", first, true, change.result};
+        std::string queue;
+        if (!FindQueue(profiles.server, first, queue))
+        {
+            ReportFormatted(reporter, IDS_NO_SUCH_QUEUE, MB_ICONINFORMATION, {first});
+            break;
+        }
+        change.queue = WidenText(queue);
+        change.subject = kQueueSubject + change.queue;
+        if (ResolveFolder(arguments.operands[1], reporter, folder))
+            change.result = ChangeQueueDirectory(profiles.server, queue, folder, reporter, options);
+        break;
+    }
+    default:
+        break;
+    }
+}
+} // namespace
+
+int RunShow(const Arguments& arguments)
+{
+    const ServerProfiles profiles = LocateServerProfiles();
+    CConsoleReporter reporter(false);
+    CleanUpInterruptedCommand(profiles.server.GetPath(), reporter);
+    const std::wstring root =
+        WidenText(profiles.system.GetString(layout::kSettingsSection, layout::kRootDirKey));
+    const std::wstring display = StoredDisplayMode(profiles.server);
+    std::vector<CJsonObject> queues;
+    std::wstring queueLines;
+    for (const std::string& name : ReadQueueNames(profiles.server))
+    {
+        const std::wstring dir =
+            WidenText(profiles.server.GetString(name.c_str(), layout::kQueueDirKey));
+        queues.push_back(CJsonObject().Add("name", WidenText(name)).Add("dir", dir));
+        queueLines += L"  " + WidenText(name) + L"\t" + dir + L"\n";
+    }
+    if (arguments.json)
+    {
+        WriteOutAscii(CJsonObject()
+                          .Add("systemProfile", WidenText(profiles.system.GetPath()))
+                          .Add("serverProfile", WidenText(profiles.server.GetPath()))
+                          .Add("display", display)
+                          .Add("root", root)
+                          .Add("queues", queues)
+                          .Text() +
+                      "\n");
+        return 0;
+    }
+    WriteOut(L"System profile: " + WidenText(profiles.system.GetPath()) + L"\nServer profile: " +
+             WidenText(profiles.server.GetPath()) + L"\nDisplay mode:   " + display +
+             L"\nRoot directory: " + root + L"\nQueues:\n" + queueLines);
+    return 0;
+}
+
+int RunChange(const Arguments& arguments)
+{
+    const ServerProfiles profiles = LocateServerProfiles();
+    CConsoleReporter reporter(!arguments.quiet && !arguments.json);
+    CleanUpInterruptedCommand(profiles.server.GetPath(), reporter);
+    Change change;
+    MakeChange(arguments, profiles, reporter, change);
+    const int exitCode = ExitCodeOf(change.result.outcome);
+    if (arguments.json)
+        WriteOutAscii(ChangeJson(change, arguments.whatIf, reporter, exitCode).Text() + "\n");
+    else if (!arguments.quiet && exitCode == 0)
+        WriteOut(Summary(change, arguments.whatIf) + L"\n");
+    return exitCode;
+}

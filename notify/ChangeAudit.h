@@ -1,0 +1,45 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The trail of what the tool changes, in the Application event log under the source
+// "KEL Administrator" (the installers register it): one record per stored change, per failed
+// or cancelled move, per rollback that could not finish, and per cleanup after an interrupted
+// move. Each record carries the session id of the administrator's session as its data.
+// Writing the trail never fails a command: a record the log refuses is dropped.
+
+inline constexpr wchar_t kEventSourceName[] = L"KEL Administrator";
+
+enum AuditEventId : DWORD
+{
+    kEventChanged = 1000,    // "%1 changed from %2 to %3 by %4."
+    kEventNotChanged = 1001, // "%1 was not changed: %2"
+    kEventLeftBehind = 1002, // what a rollback could not remove
+    kEventCleanedUp = 1003,  // what the cleanup of an interrupted move removed
+};
+
+struct AuditRecord
+{
+    WORD type; // EVENTLOG_INFORMATION_TYPE, EVENTLOG_WARNING_TYPE or EVENTLOG_ERROR_TYPE
+    DWORD eventId;
+    std::vector<std::wstring> strings;
+    DWORD sessionId;
+};
+
+// `what` names the setting ("display mode", "root directory", "directory of queue Alpha").
+void AuditChanged(const std::wstring& what, const std::wstring& before, const std::wstring& after);
+void AuditNotChanged(const std::wstring& what, const std::wstring& reason);
+void AuditLeftBehind(const std::wstring& what, const std::vector<std::wstring>& left);
+void AuditCleanedUp(const std::wstring& destination, const std::vector<std::wstring>& left);
+
+// Where the records go: the event log, unless a writer of its own is put in place (a test's);
+// null puts the event log back.
+using AuditWriter = std::function<void(const AuditRecord&)>;
+void SetAuditWriter(AuditWriter writer);
+
+// The account running the tool, as DOMAIN\user.
+std::wstring CurrentAccountName();

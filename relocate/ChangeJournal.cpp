@@ -1,0 +1,154 @@
+#include "relocate/ChangeJournal.h"
+
+#include "framework/WideText.h"
+#include "relocate/CreatedEntries.h"
+
+#include <shlobj.h>
+
+namespace
+{
+const wchar_t kJournalFolder[] = L"KEL Administrator";
+const wchar_t kJournalExtension[] = L".journal";
+const char kHeader[] = "KEL Administrator journal 1";
+const char kDestinationTag = '>';
+const char kFileTag = 'F';
+const char kFolderTag = 'D';
+const ULONGLONG kFlushIntervalMs = 1000;
+
+std::string Utf8(const std::wstring& text)
+{
+    const int length = static_cast<int>(text.size());
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, &utf8[0], size, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring FromUtf8(const std::string& utf8)
+{
+    const int length = static_cast<int>(utf8.size());
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), length, nullptr, 0);
+    std::wstring text(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), length, &text[0], size);
+    return text;
+}
+
+std::wstring JournalFolder()
+{
+    wchar_t common[MAX_PATH] = L"";
+    if (FAILED(
+            SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common)))
+        return std::wstring();
+    return std::wstring(common) + L'\\' + kJournalFolder;
+}
+
+std::string ReadWholeFile(const std::wstring& path)
+{
+    std::string text;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char block[4096];
+    DWORD read = 0;
+    while (ReadFile(file, block, sizeof block, &read, nullptr) && read > 0)
+        text.append(block, read);
+    CloseHandle(file);
+    return text;
+}
+
+// True when `path` lies inside the folder `folder`, in any letter case.
+bool LiesInside(const std::wstring& path, const std::wstring& folder)
+{
+    return !folder.empty() && path.size() > folder.size() + 1 && path[folder.size()] == L'\\' &&
+           EqualIgnoringCase(path.substr(0, folder.size()), folder);
+}
+} // namespace
+
+CChangeJournal::CChangeJournal(const std::wstring& key)
+{
+    const std::wstring folder = JournalFolder();
+    if (!folder.empty())
+        m_path = folder + L'\\' + key + kJournalExtension;
+}
+
+CChangeJournal::~CChangeJournal()
+{
+    if (m_file != INVALID_HANDLE_VALUE)
+        CloseHandle(m_file);
+}
+
+bool CChangeJournal::Begin(const std::wstring& destination)
+{
+    if (m_path.empty())
+        return false;
+    CreateDirectoryW(m_path.substr(0, m_path.rfind(L'\\')).c_str(), nullptr);
+    m_file = CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_file == INVALID_HANDLE_VALUE)
+        return false;
+    Write(std::string(kHeader) + "\r\n" + kDestinationTag + Utf8(destination) + "\r\n");
+    return true;
+}
+
+void CChangeJournal::Add(bool directory, const std::wstring& path)
+{
+    Write((directory ? kFolderTag : kFileTag) + Utf8(path) + "\r\n");
+}
+
+// Written through at once, so that a process that is killed loses nothing of it; put on the
+// disk itself at most once a second, which costs far more.
+void CChangeJournal::Write(const std::string& line)
+{
+    if (m_file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(m_file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    const ULONGLONG now = GetTickCount64();
+    if (now - m_lastFlush >= kFlushIntervalMs)
+    {
+        FlushFileBuffers(m_file);
+        m_lastFlush = now;
+    }
+}
+
+void CChangeJournal::End(bool keep)
+{
+    if (m_file == INVALID_HANDLE_VALUE)
+        return;
+    if (keep)
+        FlushFileBuffers(m_file);
+    CloseHandle(m_file);
+    m_file = INVALID_HANDLE_VALUE;
+    if (!keep)
+        DeleteFileW(m_path.c_str());
+}
+
+bool CChangeJournal::RecoverInterrupted(Recovery& recovery)
+{
+    if (m_path.empty() || m_file != INVALID_HANDLE_VALUE ||
+        GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    const std::string text = ReadWholeFile(m_path);
+    std::vector<std::pair<bool, std::wstring>> entries;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    {
+        const std::string line = text.substr(start, end - start);
+        if (line.empty())
+            continue;
+        const std::wstring path = FromUtf8(line.substr(1));
+        if (line[0] == kDestinationTag)
+            recovery.destination = path;
+        else if (line[0] == kFileTag || line[0] == kFolderTag)
+            entries.emplace_back(line[0] == kFolderTag, path);
+    }
+    recovery.listed = entries.size();
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+        if (LiesInside(entry->second, recovery.destination) &&
+            !RemoveCreatedEntry(entry->first, entry->second))
+            recovery.left.push_back(entry->second);
+    DeleteFileW(m_path.c_str());
+    return true;
+}

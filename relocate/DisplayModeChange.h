@@ -1,0 +1,15 @@
+#pragma once
+
+#include "config/ProfileFile.h"
+#include "relocate/CommandResult.h"
+
+#include <windows.h>
+
+class IReporter;
+
+// "Set Display": replaces the show command inside the server's window placement record, read
+// afresh under the server's lock, and tells the server once the new record is stored. The
+// tool never creates a record: without a complete one it refuses (message 3).
+CommandResult ChangeDisplayMode(const CProfileFile& serverProfile, UINT showCommand,
+                                IReporter& reporter,
+                                const CommandOptions& options = CommandOptions());
