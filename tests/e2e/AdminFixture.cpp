@@ -13,6 +13,7 @@ void AdminFixture::SetUp()
     const std::string bin = ThisProgramDirectory();
     ASSERT_TRUE(CopyFileA((bin + "kel-admin.exe").c_str(), kToolExe, FALSE));
     ASSERT_TRUE(CopyFileA((bin + "kel-server.exe").c_str(), "C:\\Tools\\kel-server.exe", FALSE));
+    ASSERT_TRUE(CopyFileA((bin + "kel-admin-cli.exe").c_str(), kCliExe, FALSE));
 }
 
 void AdminFixture::TearDown()

@@ -21,6 +21,7 @@ protected:
     static constexpr const char* kServerProfile = "C:\\Tools\\kel.ini";
     static constexpr const char* kServerLog = "C:\\Tools\\server.log";
     static constexpr const char* kToolExe = "C:\\Tools\\kel-admin.exe";
+    static constexpr const char* kCliExe = "C:\\Tools\\kel-admin-cli.exe";
     // Where the tool keeps the journal of a move while it runs.
     static constexpr const char* kJournals = "C:\\ProgramData\\KEL Administrator";
 

@@ -3,64 +3,16 @@
 #include "config/ProfileFile.h"
 #include "res/resource.h"
 #include "tests/driver/ResponsivenessProbe.h"
-#include "tests/e2e/AdminFixture.h"
+#include "tests/e2e/QueueSite.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace
 {
-const std::string kAlphaDir = "C:\\kel\\queues\\alpha";
-const std::string kBetaDir = "C:\\kel\\queues\\beta";
-const std::string kNewDir = "C:\\kel\\queues\\new";
 const LPARAM kQueueCode = 3;
 using Broadcasts = std::vector<std::pair<WPARAM, LPARAM>>;
 using Texts = std::vector<std::string>;
-
-std::string JobFile(const std::string& dir, const std::string& id, int xfer, int print)
-{
-    return "[Settings]\r\nXfer=" + std::to_string(xfer) + "\r\nPrint=" + std::to_string(print) +
-           "\r\nTotalDataFiles=2\r\nCurrentDataFile=1\r\n[Files]\r\nFile1=Xd" + id +
-           "a\r\nFile2=Yd" + id + "b\r\nd" + id + "a=" + dir + "\\d" + id + "a\r\nd" + id +
-           "b=" + dir + "\\d" + id + "b\r\n";
-}
-
-void MakeQueue(const std::string& dir, int xfer2 = 0, int print3 = 0)
-{
-    ASSERT_TRUE(MakeDirectories(dir));
-    ASSERT_TRUE(WriteFileText(dir + "\\queue.ini", "[Queue]\r\nName=q\r\n"));
-    ASSERT_TRUE(WriteFileText(dir + "\\cf1.ini", JobFile(dir, "1", 0, 0)));
-    ASSERT_TRUE(WriteFileText(dir + "\\cf2.ini", JobFile(dir, "2", xfer2, 0)));
-    ASSERT_TRUE(WriteFileText(dir + "\\CF3.INI", JobFile(dir, "3", 0, print3)));
-    for (const char* name : {"d1a", "d1b", "d2a", "d2b", "d3a", "d3b"})
-        ASSERT_TRUE(WriteFileText(dir + "\\" + name, std::string("data of ") + name + "\r\n"));
-}
-
-// A queue long enough to move for the progress window to appear: queue.ini and `jobs` jobs of
-// one job control file and one data file each.
-void MakeLongQueue(const std::string& dir, int jobs)
-{
-    ASSERT_TRUE(MakeDirectories(dir));
-    ASSERT_TRUE(WriteFileText(dir + "\\queue.ini", "[Queue]\r\n"));
-    for (int job = 1; job <= jobs; ++job)
-    {
-        const std::string data = "df" + std::to_string(job) + ".prn";
-        ASSERT_TRUE(WriteFileText(dir + "\\" + data, std::string(1000 + job, 'p')));
-        ASSERT_TRUE(WriteFileText(dir + "\\cf" + std::to_string(job) + ".ini",
-                                  "[Settings]\r\nTotalDataFiles=1\r\n[Files]\r\nFile1=X" + data +
-                                      "\r\n" + data + "=" + dir + "\\" + data + "\r\n"));
-    }
-}
-
-std::string LastLine(const std::string& text)
-{
-    return text.substr(text.rfind('\n') + 1);
-}
-
-bool StartsWith(const std::string& text, const std::string& start)
-{
-    return !text.empty() && text.rfind(start, 0) == 0;
-}
 
 // How often `key` stands in [section] of a profile, whatever its letter case.
 int CountKeys(const std::string& text, const std::string& section, const std::string& key)
@@ -80,31 +32,9 @@ int CountKeys(const std::string& text, const std::string& section, const std::st
 }
 } // namespace
 
-class SetDirTest : public AdminFixture
+class SetDirTest : public QueueSiteFixture
 {
 protected:
-    void SetUp() override
-    {
-        AdminFixture::SetUp();
-        WriteProfile(kSystemProfile, "[Settings]\nQueueDir=C:\\kel\\root\n");
-        WriteProfile(kServerProfile, "[WindowPos]\nMain=0,1,-1,-1,-1,-1,10,20,630,470\n"
-                                     "[Queues]\nQueue1=Beta\nQueue2=Alpha\nQueue3=Gamma\n"
-                                     "[Alpha]\nqueuedir=" +
-                                         kAlphaDir +
-                                         "\n"
-                                         "[Beta]\nqueuedir=" +
-                                         kBetaDir + "\n[Gamma]\n");
-        MakeQueue(kAlphaDir);
-        MakeQueue(kBetaDir);
-        ASSERT_TRUE(MakeDirectories(kNewDir));
-        m_alphaFiles = SnapshotFiles(kAlphaDir);
-    }
-
-    static std::string StoredDir(const char* queue)
-    {
-        return CProfileFile(kServerProfile).GetString(queue, "queuedir");
-    }
-
     void BrowseTo(const std::string& folder)
     {
         ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_QUEUE, folder)) << folder;
@@ -116,31 +46,6 @@ protected:
         for (const MessageBoxInfo& box : m_tool.TakeAllMessageBoxes())
             texts.push_back(box.text);
         return texts;
-    }
-
-    void ExpectNothingCarriedStoredOrPosted(const std::string& serverBefore)
-    {
-        EXPECT_EQ(ReadFileText(kServerProfile), serverBefore);
-        EXPECT_EQ(SnapshotFiles(kAlphaDir), m_alphaFiles) << "the old directory keeps its files";
-        FlushBroadcasts();
-        EXPECT_EQ(m_listener.Received().size(), 0u);
-        EXPECT_EQ(m_server.AdminLines().size(), 0u);
-    }
-
-    // After a completed move every job control file in `dir` points at `dir`.
-    static void ExpectJobsPointAt(const std::string& dir)
-    {
-        for (const char* job : {"cf1.ini", "cf2.ini", "CF3.INI"})
-        {
-            const CProfileFile file(dir + "\\" + job);
-            EXPECT_EQ(file.GetString("Settings", "CurrentDataFile", "(absent)"), "(absent)") << job;
-            for (const std::string& entry :
-                 {file.GetString("Files", "File1"), file.GetString("Files", "File2")})
-            {
-                const std::string path = file.GetString("Files", entry.substr(1).c_str());
-                EXPECT_EQ(path, dir + "\\" + entry.substr(1)) << job;
-            }
-        }
     }
 
     // Starts the server and the tool, chooses `folder` for Alpha and keeps the server profile
@@ -157,9 +62,7 @@ protected:
     // chosen.
     void StartWithLongQueue()
     {
-        DeleteTree(kAlphaDir);
-        MakeLongQueue(kAlphaDir, kLongQueueJobs);
-        m_alphaFiles = SnapshotFiles(kAlphaDir);
+        MakeAlphaLong();
         StartChoosing(kNewDir);
     }
 
@@ -180,8 +83,6 @@ protected:
             20000);
     }
 
-    static constexpr int kLongQueueJobs = 750; // 1,501 files
-    std::map<std::string, std::string> m_alphaFiles;
     std::string m_serverProfileBefore;
 };
 

@@ -1,0 +1,201 @@
+// kel-admin-cli.exe run as a script would run it, on the site of the dialog's tests, with the
+// substitute server receiving the broadcasts: its output, its JSON and its exit codes.
+#include "config/ProfileFile.h"
+#include "res/resource.h"
+#include "tests/driver/CliProcess.h"
+#include "tests/e2e/QueueSite.h"
+
+namespace
+{
+using Json = std::map<std::string, std::string>;
+
+// The members of a flat JSON object: strings unescaped, everything else as written. Throws on
+// text that is not one JSON object.
+Json ParseObject(const std::string& text)
+{
+    Json members;
+    size_t at = text.find_first_not_of(" \r\n");
+    const auto expect = [&](char c)
+    {
+        at = text.find_first_not_of(" \r\n", at);
+        if (at == std::string::npos || text[at++] != c)
+            throw std::runtime_error("not JSON: " + text);
+    };
+    const auto readString = [&]
+    {
+        expect('"');
+        std::string value;
+        for (; text.at(at) != '"'; ++at)
+        {
+            if (text[at] != '\\')
+                value += text[at];
+            else if (text[++at] == 'u')
+                value += Narrow(std::wstring(
+                    1, static_cast<wchar_t>(std::stoul(text.substr(at + 1, 4), nullptr, 16)))),
+                    at += 4;
+            else
+                value += text[at] == 'n' ? '\n' : text[at] == 't' ? '\t' : text[at];
+        }
+        ++at;
+        return value;
+    };
+    expect('{');
+    while (text.find_first_not_of(" \r\n", at) != std::string::npos &&
+           text[text.find_first_not_of(" \r\n", at)] != '}')
+    {
+        const std::string name = readString();
+        expect(':');
+        at = text.find_first_not_of(' ', at);
+        if (text[at] == '"')
+            members[name] = readString();
+        else
+        {
+            const size_t end = text.find_first_of(",}", text[at] == '[' ? text.find(']', at) : at);
+            members[name] = text.substr(at, end - at);
+            at = end;
+        }
+        if (text.find_first_not_of(" \r\n", at) != std::string::npos &&
+            text[text.find_first_not_of(" \r\n", at)] == ',')
+            expect(',');
+    }
+    expect('}');
+    if (text.find_first_not_of(" \r\n", at) != std::string::npos)
+        throw std::runtime_error("more than one object: " + text);
+    return members;
+}
+} // namespace
+
+class CliTest : public QueueSiteFixture
+{
+protected:
+    CliOutcome Cli(const std::string& arguments) { return RunCli(kCliExe, arguments); }
+    Json CliJson(const std::string& arguments, DWORD exitCode)
+    {
+        const CliOutcome outcome = Cli(arguments + " --json");
+        EXPECT_EQ(outcome.exitCode, exitCode) << arguments << "\n" << outcome.err;
+        return ParseObject(outcome.out);
+    }
+    size_t Broadcasts()
+    {
+        FlushBroadcasts();
+        return m_listener.Received().size();
+    }
+};
+
+TEST_F(CliTest, ShowAndSetDisplayAsTextAndAsJson)
+{
+    StartServer();
+    const CliOutcome shown = Cli("show");
+    EXPECT_EQ(shown.exitCode, 0u);
+    EXPECT_EQ(shown.out, "System profile: C:\\windows\\kel.ini\r\nServer profile: "
+                         "C:\\Tools\\kel.ini\r\nDisplay mode:   Normal\r\nRoot directory: "
+                         "C:\\kel\\root\r\nQueues:\r\n  Beta\t" +
+                             kBetaDir + "\r\n  Alpha\t" + kAlphaDir + "\r\n  Gamma\t\r\n");
+    const Json settings = CliJson("show", 0);
+    EXPECT_EQ(settings.at("serverProfile"), "C:\\Tools\\kel.ini");
+    EXPECT_EQ(settings.at("display"), "Normal");
+    EXPECT_EQ(settings.at("queues").substr(0, 47),
+              "[{\"name\": \"Beta\", \"dir\": \"C:\\\\kel\\\\queues\\\\beta");
+
+    const CliOutcome hidden = Cli("set-display hidden");
+    EXPECT_EQ(hidden.exitCode, 0u) << hidden.err;
+    EXPECT_EQ(hidden.out, "Display mode: Normal -> Hidden; server notified.\r\n");
+    EXPECT_EQ(Broadcasts(), 1u);
+    const Json again = CliJson("set-display HIDDEN", 0);
+    EXPECT_EQ(again.at("changed"), "false") << "unchanged on a second identical run";
+    EXPECT_EQ(again.at("messages"), "[]");
+    EXPECT_EQ(Broadcasts(), 1u);
+    EXPECT_EQ(Cli("set-display Full screen").out,
+              "Display mode: Hidden -> Full screen; server notified.\r\n");
+
+    for (const char* misuse :
+         {"set-display sideways", "show --bogus", "frobnicate", "set-dir Alpha"})
+    {
+        const CliOutcome usage = Cli(misuse);
+        EXPECT_EQ(usage.exitCode, 64u) << misuse;
+        EXPECT_NE(usage.err.find("Usage: kel-admin-cli"), std::string::npos) << misuse;
+    }
+}
+
+TEST_F(CliTest, SetDirAndSetRootWhatIfThenDoneThenUnchanged)
+{
+    StartServer();
+    const std::string before = ReadFileText(kServerProfile);
+    const Json whatIf = CliJson("set-dir alpha " + kNewDir + " --what-if", 0);
+    EXPECT_EQ(whatIf.at("whatIf"), "true");
+    EXPECT_EQ(whatIf.at("files"), "10");
+    EXPECT_EQ(whatIf.at("notified"), "false");
+    ExpectNothingCarriedStoredOrPosted(before);
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+
+    const CliOutcome moved = Cli("set-dir alpha " + kNewDir);
+    EXPECT_EQ(moved.exitCode, 0u) << moved.err;
+    EXPECT_TRUE(
+        StartsWith(moved.out, "Queue Alpha: " + kAlphaDir + " -> " + kNewDir + ", 10 files, "))
+        << moved.out;
+    EXPECT_NE(moved.out.find(" carried; server notified.\r\n"), std::string::npos) << moved.out;
+    ExpectJobsPointAt(kNewDir);
+    EXPECT_EQ(Cli("set-dir Alpha " + kNewDir).out, "Queue Alpha: unchanged (" + kNewDir + ").\r\n");
+
+    ASSERT_TRUE(MakeDirectories("C:\\kel\\root\\logfiles"));
+    ASSERT_TRUE(WriteFileText("C:\\kel\\root\\logfiles\\day1.log", "log"));
+    ASSERT_TRUE(MakeDirectories("C:\\kel\\root2"));
+    const Json root = CliJson("set-root C:\\kel\\root2", 0);
+    EXPECT_EQ(root.at("command"), "set-root");
+    EXPECT_EQ(root.at("after"), "C:\\kel\\root2");
+    EXPECT_EQ(root.at("changed"), "true");
+    EXPECT_EQ(root.at("notified"), "true");
+    EXPECT_EQ(ReadFileText("C:\\kel\\root2\\logfiles\\day1.log"), "log");
+    EXPECT_EQ(Broadcasts(), 2u);
+}
+
+TEST_F(CliTest, RefusalsAndFailuresGiveTheirExitCodesAndTheDialogsTexts)
+{
+    const CliOutcome unknown = Cli("set-dir Delta " + kNewDir);
+    EXPECT_EQ(unknown.exitCode, 1u);
+    EXPECT_EQ(unknown.err, "There is no queue named Delta.\r\n");
+    const Json inUse = CliJson("set-dir Alpha " + kBetaDir, 1);
+    EXPECT_EQ(inUse.at("messages"), "[\"This directory is already in use by another queue.\"]");
+
+    ASSERT_TRUE(MakeSymbolicLink("/proc/self/mem", kAlphaDir + "\\unreadable"));
+    const CliOutcome failed = Cli("set-dir Alpha " + kNewDir);
+    EXPECT_EQ(failed.exitCode, 2u);
+    EXPECT_TRUE(StartsWith(failed.err, "Read error on " + kAlphaDir + "\\unreadable:"))
+        << failed.err;
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty()) << "taken back";
+    {
+        CImmutableFile appendOnly(kNewDir, 'a');
+        if (appendOnly.Made())
+        {
+            EXPECT_EQ(Cli("set-dir Alpha " + kNewDir).exitCode, 3u) << "copies left";
+        }
+    }
+    DeleteTree(kAlphaDir);
+    MakeQueue(kAlphaDir, 1);
+    EXPECT_EQ(CliJson("set-dir Alpha " + kNewDir, 5).at("messages"),
+              "[\"This queue is busy now!\\nPlease try again in a moment.\\nYou might consider "
+              "using KEL to disable the queue temporarily.\"]");
+}
+
+TEST_F(CliTest, CtrlCTakesTheMoveBackAndARunningDialogHoldsTheLock)
+{
+    MakeAlphaLong();
+    CCliProcess cli;
+    ASSERT_TRUE(cli.Start(kCliExe, "set-dir Alpha " + kNewDir));
+    ASSERT_TRUE(WaitUntil([&] { return SnapshotFiles(kNewDir).size() > 10; }, 30000));
+    cli.PressCtrlC();
+    CliOutcome cancelled;
+    ASSERT_TRUE(cli.Wait(60000, cancelled));
+    EXPECT_EQ(cancelled.exitCode, 4u) << cancelled.err;
+    EXPECT_EQ(cancelled.err, "The move was cancelled. KEL's settings have not been changed.\r\n");
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+    EXPECT_EQ(StoredDir("Alpha"), kAlphaDir);
+
+    StartTool();
+    ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_QUEUE, kNewDir));
+    PostMessageA(m_tool.Control(IDC_SET_DIR), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return m_tool.FindProgressWindow() != nullptr; }, 20000));
+    const Json busy = CliJson("set-display Normal --wait 1", 5);
+    EXPECT_EQ(busy.at("messages"), "[\"Another KEL Administrator is changing the server's "
+                                   "settings.\\nPlease try again when it has finished.\"]");
+}
