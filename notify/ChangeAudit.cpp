@@ -1,5 +1,7 @@
 #include "notify/ChangeAudit.h"
 
+#include "events.h"
+
 #include <memory>
 
 namespace
@@ -82,22 +84,23 @@ std::wstring CurrentAccountName()
 
 void AuditChanged(const std::wstring& what, const std::wstring& before, const std::wstring& after)
 {
-    Write(EVENTLOG_INFORMATION_TYPE, kEventChanged, {what, before, after, CurrentAccountName()});
+    Write(EVENTLOG_INFORMATION_TYPE, KEL_EVENT_CHANGED,
+          {what, before, after, CurrentAccountName()});
 }
 
 void AuditNotChanged(const std::wstring& what, const std::wstring& reason)
 {
-    Write(EVENTLOG_WARNING_TYPE, kEventNotChanged, {what, reason});
+    Write(EVENTLOG_WARNING_TYPE, KEL_EVENT_NOT_CHANGED, {what, reason});
 }
 
 void AuditLeftBehind(const std::wstring& what, const std::vector<std::wstring>& left)
 {
-    Write(EVENTLOG_ERROR_TYPE, kEventLeftBehind, {what, Lines(left)});
+    Write(EVENTLOG_ERROR_TYPE, KEL_EVENT_LEFT_BEHIND, {what, Lines(left)});
 }
 
 void AuditCleanedUp(const std::wstring& destination, const std::vector<std::wstring>& left)
 {
-    Write(EVENTLOG_INFORMATION_TYPE, kEventCleanedUp, {destination, Lines(left)});
+    Write(EVENTLOG_INFORMATION_TYPE, KEL_EVENT_CLEANED_UP, {destination, Lines(left)});
 }
 
 void SetAuditWriter(AuditWriter writer)

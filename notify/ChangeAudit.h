@@ -14,13 +14,9 @@
 
 inline constexpr wchar_t kEventSourceName[] = L"KEL Administrator";
 
-enum AuditEventId : DWORD
-{
-    kEventChanged = 1000,    // "%1 changed from %2 to %3 by %4."
-    kEventNotChanged = 1001, // "%1 was not changed: %2"
-    kEventLeftBehind = 1002, // what a rollback could not remove
-    kEventCleanedUp = 1003,  // what the cleanup of an interrupted move removed
-};
+// The events and their texts are those of the message table (res/events.mc): 1000 a stored
+// change, 1001 a change not made, 1002 what a rollback could not remove, 1003 the cleanup of
+// an interrupted move.
 
 struct AuditRecord
 {

@@ -97,9 +97,15 @@ TEST_F(CliTest, ShowAndSetDisplayAsTextAndAsJson)
     EXPECT_EQ(settings.at("queues").substr(0, 47),
               "[{\"name\": \"Beta\", \"dir\": \"C:\\\\kel\\\\queues\\\\beta");
 
+    // The event log's record, as Wine's event log channel shows the call (it stores none).
+    SetEnvironmentVariableA("WINEDEBUG", "+eventlog");
     const CliOutcome hidden = Cli("set-display hidden");
+    SetEnvironmentVariableA("WINEDEBUG", "-all");
     EXPECT_EQ(hidden.exitCode, 0u) << hidden.err;
     EXPECT_EQ(hidden.out, "Display mode: Normal -> Hidden; server notified.\r\n");
+    EXPECT_NE(hidden.err.find(",0x0004,0x0000,0x000003e8,"), std::string::npos) << hidden.err;
+    EXPECT_NE(hidden.err.find("ReportEventW L\"display mode\"\n"), std::string::npos);
+    EXPECT_NE(hidden.err.find("ReportEventW L\"Hidden\"\n"), std::string::npos);
     EXPECT_EQ(Broadcasts(), 1u);
     const Json again = CliJson("set-display HIDDEN", 0);
     EXPECT_EQ(again.at("changed"), "false") << "unchanged on a second identical run";

@@ -2,6 +2,7 @@
 #include "res/resource.h"
 #include "app/AboutDlg.h"
 #include "app/AdminDlg.h"
+#include "tests/driver/MessageBoxReading.h"
 #include "tests/driver/TestFiles.h"
 
 #include <windows.h>
@@ -270,6 +271,16 @@ TEST(ResourceTest, TheProgramIsTerminalServerAwareWithoutDebugSectionsAndAsksFor
     ASSERT_NE(found, nullptr);
     const std::string manifest(static_cast<const char*>(LockResource(LoadResource(file, found))),
                                SizeofResource(file, found));
+    // The event log's texts, as an event viewer reads them from the registered program.
+    const wchar_t* const inserts[] = {L"display mode", L"Normal", L"Hidden", L"KEL\\admin"};
+    wchar_t* record = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY |
+                       FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                   file, 1000, 0, reinterpret_cast<LPWSTR>(&record), 0,
+                   reinterpret_cast<va_list*>(const_cast<wchar_t**>(inserts)));
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(Narrow(record), "display mode changed from Normal to Hidden by KEL\\admin.\r\n");
+    LocalFree(record);
     FreeLibrary(file);
     EXPECT_NE(manifest.find("level=\"highestAvailable\""), std::string::npos);
     EXPECT_NE(manifest.find(">PerMonitorV2, System</dpiAwareness>"), std::string::npos);
