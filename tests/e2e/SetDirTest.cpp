@@ -142,7 +142,14 @@ TEST_F(SetDirTest, ABusyQueueIsRefusedOnceAndNothingIsCopied)
     const std::string before = ReadFileText(kServerProfile);
     BrowseTo(kNewDir);
     m_tool.Click(IDC_SET_DIR);
+    // A click given while the box is up waits until the command has ended.
+    m_tool.Click(IDC_ABOUT);
     const auto boxes = m_tool.TakeAllMessageBoxes();
+    HWND about = nullptr;
+    EXPECT_TRUE(WaitUntil(
+        [&]
+        { return (about = m_tool.FindWindowByCaption("About KEL Administrator")) != nullptr; }));
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "This queue is busy now!\nPlease try again in a moment.\n"
                              "You might consider using KEL to disable the queue temporarily.");
