@@ -1,5 +1,7 @@
 #include "cli/ConsoleOutput.h"
 
+#include "framework/WideText.h"
+
 namespace
 {
 bool IsConsole(HANDLE handle)
@@ -27,13 +29,7 @@ void WriteTo(DWORD which, const std::wstring& text)
         WriteConsoleW(handle, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
         return;
     }
-    const UINT codePage = GetConsoleOutputCP() != 0 ? GetConsoleOutputCP() : GetACP();
-    const int length = static_cast<int>(text.size());
-    const int size =
-        WideCharToMultiByte(codePage, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, text.c_str(), length, &bytes[0], size, nullptr, nullptr);
-    WriteBytes(handle, bytes);
+    WriteBytes(handle, NarrowText(text, GetConsoleOutputCP() != 0 ? GetConsoleOutputCP() : CP_ACP));
 }
 } // namespace
 

@@ -2,22 +2,22 @@
 
 #include <windows.h>
 
-std::string NarrowText(const std::wstring& wide)
+std::string NarrowText(const std::wstring& wide, UINT codePage)
 {
     const int length = static_cast<int>(wide.size());
     const int size =
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), length, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(codePage, 0, wide.c_str(), length, nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), length, &narrow[0], size, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, wide.c_str(), length, &narrow[0], size, nullptr, nullptr);
     return narrow;
 }
 
-std::wstring WidenText(const std::string& narrow)
+std::wstring WidenText(const std::string& narrow, UINT codePage)
 {
     const int length = static_cast<int>(narrow.size());
-    const int size = MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), length, nullptr, 0);
+    const int size = MultiByteToWideChar(codePage, 0, narrow.c_str(), length, nullptr, 0);
     std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), length, &wide[0], size);
+    MultiByteToWideChar(codePage, 0, narrow.c_str(), length, &wide[0], size);
     return wide;
 }
 

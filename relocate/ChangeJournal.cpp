@@ -15,23 +15,15 @@ const char kFileTag = 'F';
 const char kFolderTag = 'D';
 const ULONGLONG kFlushIntervalMs = 1000;
 
-std::string Utf8(const std::wstring& text)
+// The journal is written in UTF-8: entries carry their exact names, whatever the code page.
+std::string NarrowUtf8(const std::wstring& text)
 {
-    const int length = static_cast<int>(text.size());
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, &utf8[0], size, nullptr, nullptr);
-    return utf8;
+    return NarrowText(text, CP_UTF8);
 }
 
-std::wstring FromUtf8(const std::string& utf8)
+std::wstring WideUtf8(const std::string& text)
 {
-    const int length = static_cast<int>(utf8.size());
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), length, nullptr, 0);
-    std::wstring text(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), length, &text[0], size);
-    return text;
+    return WidenText(text, CP_UTF8);
 }
 
 std::wstring JournalFolder()
@@ -88,13 +80,13 @@ bool CChangeJournal::Begin(const std::wstring& destination)
                          FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_file == INVALID_HANDLE_VALUE)
         return false;
-    Write(std::string(kHeader) + "\r\n" + kDestinationTag + Utf8(destination) + "\r\n");
+    Write(std::string(kHeader) + "\r\n" + kDestinationTag + NarrowUtf8(destination) + "\r\n");
     return true;
 }
 
 void CChangeJournal::Add(bool directory, const std::wstring& path)
 {
-    Write((directory ? kFolderTag : kFileTag) + Utf8(path) + "\r\n");
+    Write((directory ? kFolderTag : kFileTag) + NarrowUtf8(path) + "\r\n");
 }
 
 // Written through at once, so that a process that is killed loses nothing of it; put on the
@@ -138,7 +130,7 @@ bool CChangeJournal::RecoverInterrupted(Recovery& recovery)
         const std::string line = text.substr(start, end - start);
         if (line.empty())
             continue;
-        const std::wstring path = FromUtf8(line.substr(1));
+        const std::wstring path = WideUtf8(line.substr(1));
         if (line[0] == kDestinationTag)
             recovery.destination = path;
         else if (line[0] == kFileTag || line[0] == kFolderTag)

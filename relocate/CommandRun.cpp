@@ -256,6 +256,9 @@ void CCommandRun::AbandonRunning()
     run->m_reporter->Abandon();
     const std::vector<std::wstring> left = run->m_created.Undo();
     run->m_journal.End(!left.empty());
+    // The command, still on the stack, stops at its next look at the cancel, and says nothing.
+    run->m_result.outcome = CommandOutcome::kCancelled;
+    run->Finish();
 }
 
 bool CCommandRun::IsCarrying()

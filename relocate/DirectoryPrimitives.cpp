@@ -1,6 +1,7 @@
 #include "relocate/DirectoryPrimitives.h"
 
 #include "framework/ErrorTexts.h"
+#include "framework/WideText.h"
 #include "relocate/Reporting.h"
 #include "res/resource.h"
 
@@ -144,29 +145,6 @@ int MakeDirectory(const std::string& path)
     return 0;
 }
 
-bool FindNames(const std::string& pattern, std::vector<std::string>& names)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-    {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES)
-            return true;
-        SetErrnoFromLastError();
-        return false;
-    }
-    do
-        names.push_back(entry.cFileName);
-    while (FindNextFileA(search, &entry));
-    const DWORD ended = GetLastError();
-    FindClose(search);
-    if (ended == ERROR_NO_MORE_FILES)
-        return true;
-    errno = ErrnoFromPlatformError(ended);
-    return false;
-}
-
 bool FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& entries,
                  const std::function<void()>& pump)
 {
@@ -198,6 +176,15 @@ bool FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& entries,
         return true;
     errno = ErrnoFromPlatformError(ended);
     return false;
+}
+
+bool FindNames(const std::string& pattern, std::vector<std::string>& names)
+{
+    std::vector<FoundEntry> entries;
+    const bool listed = FindEntries(WidenText(pattern), entries);
+    for (const FoundEntry& entry : entries)
+        names.push_back(NarrowText(entry.name));
+    return listed;
 }
 
 bool IsFolderAttributes(DWORD attributes)

@@ -552,6 +552,9 @@ TEST_F(SetDirTest, AServerThatKeepsSpoolingIsFollowedUntilTheStore)
 
 TEST_F(SetDirTest, ASpoolThatNeverHoldsStillEndsTheMoveWithItsOwnMessage)
 {
+    // Large enough that the server appends to it during every copy of it, however busy the
+    // machine: each listing finds it changed again.
+    ASSERT_TRUE(WriteFileText(kAlphaDir + "\\d1a", std::string(16 << 20, 'd')));
     StartChoosing(kNewDir);
     const std::string writer =
         "while :; do echo x >> " + ShellQuoted(UnixPathOf(kAlphaDir) + "/d1a") + "; done";

@@ -9,23 +9,8 @@ installer="$1"
 built_tool="$2"
 menu="$(winepath -u 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\KEL Administrator')"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KELAdministrator'
-event_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\KEL Administrator'
 system_profile="$(winepath -u 'C:\windows\kel.ini')"
-passed=0
-failures=0
-check() { # description, command...
-    local what="$1"
-    shift
-    if "$@"; then
-        echo "ok: $what"
-        passed=$((passed + 1))
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
-}
-# reg_is KEY NAME "TYPE    DATA": the value reads back so.
-reg_is() { [ "$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^    $2    //p")" = "$3" ]; }
+. "$(dirname "$0")/checks.sh"
 
 # install_and_uninstall FOLDER [INSTALLER ARGUMENTS...]: FOLDER is where the tool must land.
 install_and_uninstall() {
@@ -36,6 +21,7 @@ install_and_uninstall() {
     rm -rf "$menu"
     wine "$(winepath -w "$installer")" /S "$@" </dev/null
     check "the tool is installed byte for byte in $dir" cmp -s "$unix_dir/kel-admin.exe" "$built_tool"
+    check "its command line is installed" test -s "$unix_dir/kel-admin-cli.exe"
     check "the read-me is installed, with CRLF line ends" bash -c "test -s '$unix_dir/kel-admin-ReadMe.txt' && ! grep -qv $'\\r$' '$unix_dir/kel-admin-ReadMe.txt'"
     check "the licence is installed" test -s "$unix_dir/kel-admin-LICENSE.txt"
     check "the uninstaller is installed" test -s "$unix_dir/kel-admin-uninstall.exe"
@@ -49,7 +35,7 @@ install_and_uninstall() {
 
     # _?= runs the uninstaller in place, so that it is waited for.
     wine "$dir\\kel-admin-uninstall.exe" /S "_?=$dir" </dev/null
-    check "the tool is removed" test ! -e "$unix_dir/kel-admin.exe"
+    check "the tool is removed" test ! -e "$unix_dir/kel-admin.exe" -a ! -e "$unix_dir/kel-admin-cli.exe"
     check "its read-me and licence are removed" \
         test ! -e "$unix_dir/kel-admin-ReadMe.txt" -a ! -e "$unix_dir/kel-admin-LICENSE.txt"
     check "the Start menu entries are removed" test ! -e "$menu"
@@ -76,5 +62,4 @@ check "the server's own files stay" test -s "$server_dir/kel.ini" -a -s "$server
 if [ -n "$saved_profile" ]; then printf '%s' "$saved_profile" >"$system_profile"; else rm -f "$system_profile"; fi
 rm -rf "$server_dir"
 
-echo "$passed passed, $failures failed"
-[ "$failures" -eq 0 ]
+checks_done

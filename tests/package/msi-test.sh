@@ -8,25 +8,10 @@ package="$1"
 stage="$2"
 dir='C:\KelMsiTest'
 unix_dir="$(winepath -u "$dir")"
-event_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\KEL Administrator'
 remembered_key='HKLM\Software\KEL Administrator'
-passed=0
-failures=0
-check() { # description, command...
-    local what="$1"
-    shift
-    if "$@"; then
-        echo "ok: $what"
-        passed=$((passed + 1))
-    else
-        echo "FAILED: $what"
-        failures=$((failures + 1))
-    fi
-}
+. "$(dirname "$0")/checks.sh"
 msiexec() { wine msiexec "$@" </dev/null; }
 property() { msiinfo export "$package" Property | sed -n "s/^$1\t\(.*\)\r$/\1/p"; }
-# reg_is KEY NAME "TYPE    DATA": the value reads back so.
-reg_is() { [ "$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^    $2    //p")" = "$3" ]; }
 # The package's uninstall entries, keyed by product code.
 entries() {
     wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | tr -d '\r' |
@@ -79,5 +64,4 @@ check "the Start menu entry is removed" test ! -e "$menu"
 check "the uninstall entry, event source and remembered folder are removed" eval '[ -z "$(entries)" ] &&
     ! wine reg query "$event_key" &>/dev/null && ! wine reg query "$remembered_key" &>/dev/null'
 
-echo "$passed passed, $failures failed"
-[ "$failures" -eq 0 ]
+checks_done
