@@ -18,7 +18,6 @@ inline constexpr char kQueueKeyFormat[] = "Queue%d";
 inline constexpr char kWindowPosSection[] = "WindowPos";
 inline constexpr char kWindowPosKey[] = "Main";
 inline constexpr char kPlacementFormat[] = "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d";
-inline constexpr char kPlacementHeadFormat[] = "%u,%u,";
 inline constexpr char kQueueDirKey[] = "queuedir";
 
 // Queue directory contents.

@@ -77,13 +77,3 @@ void InstallDialogColours(COLORREF background, COLORREF text)
     if (g_hook == nullptr)
         g_hook = SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
 }
-
-HBRUSH DialogBackgroundBrush()
-{
-    return g_backgroundBrush;
-}
-
-COLORREF DialogTextColour()
-{
-    return g_text;
-}

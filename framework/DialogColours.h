@@ -6,7 +6,3 @@
 // its message boxes and the shell's folder chooser) with the given background and text colour.
 // Calling it again replaces the colours.
 void InstallDialogColours(COLORREF background, COLORREF text);
-
-// The colours in force; the background brush is null before InstallDialogColours.
-HBRUSH DialogBackgroundBrush();
-COLORREF DialogTextColour();

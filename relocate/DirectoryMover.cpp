@@ -214,6 +214,8 @@ CContentMover::Outcome CContentMover::CarryFolder(const std::wstring& relative)
             return Outcome::kStop;
         if (outcome == Outcome::kFailed)
             result = Outcome::kFailed;
+        // The second listing passes most entries by without a copy, and so without a pump.
+        m_reporter.Pump();
     }
     return result;
 }
@@ -287,6 +289,7 @@ CContentMover::Outcome CContentMover::CarrySubfolder(const std::wstring& relativ
     const std::wstring to = DestinationOf(below);
     if (CreateDirectoryW(to.c_str(), nullptr))
     {
+        m_createdFolders.insert(below);
         if (m_created != nullptr)
             m_created->AddDirectory(to);
     }
@@ -356,6 +359,7 @@ CContentMover::Outcome CContentMover::Relist(const std::wstring& relative,
     std::unordered_set<std::wstring> present;
     for (const FoundEntry& entry : entries)
     {
+        m_reporter.Pump();
         const std::wstring below = Below(relative, entry.name);
         if (IsDotEntry(entry.name) || (IsFolderAttributes(entry.attributes) &&
                                        !IsLinkEntry(entry) && IsDestination(SourceOf(below))))
@@ -426,7 +430,7 @@ void CContentMover::RemoveFolderCopy(const std::wstring& relative)
     for (const std::wstring& folder : carried.folders)
         RemoveFolderCopy(Below(relative, folder));
     m_carried.erase(relative);
-    if (m_created != nullptr)
+    if (m_createdFolders.erase(relative) != 0)
         RemoveCreatedEntry(true, DestinationOf(relative));
 }
 

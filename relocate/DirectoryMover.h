@@ -132,6 +132,8 @@ private:
     // Then a folder carried into the destination could be one of the source's own.
     bool m_destinationHoldsSource = false;
     std::unordered_map<std::wstring, CarriedFolder> m_carried;
+    // The folders below the top that this move created.
+    std::unordered_set<std::wstring> m_createdFolders;
     std::unordered_set<std::wstring> m_counted;
     ULONGLONG m_sourceFiles = 0;
     ULONGLONG m_sourceBytes = 0;
