@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -45,32 +46,36 @@ long long WriteFileOfSize(const std::string& path, size_t size)
     return static_cast<long long>(size);
 }
 
-void CopyTwiceWithCopyFile(const std::string& source, const std::string& destination)
+void CopyOnceWithCopyFile(const std::string& source, const std::string& destination)
 {
-    for (int pass = 0; pass < 2; ++pass)
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((source + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do
     {
-        WIN32_FIND_DATAA entry;
-        HANDLE search = FindFirstFileA((source + "\\*").c_str(), &entry);
-        if (search == INVALID_HANDLE_VALUE)
-            return;
-        do
-        {
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                continue;
-            CopyFileA((source + "\\" + entry.cFileName).c_str(),
-                      (destination + "\\" + entry.cFileName).c_str(), FALSE);
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        CopyFileA((source + "\\" + entry.cFileName).c_str(),
+                  (destination + "\\" + entry.cFileName).c_str(), FALSE);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
 }
 
-void CopyWithHostCp(const std::string& source, const std::string& destination)
+namespace
 {
-    const std::string done = destination + ".done";
-    DeleteFileA(done.c_str());
-    std::string commandLine = "/bin/sh -c \"cp -r '" + UnixPathOf(source) + "/.' '" +
-                              UnixPathOf(destination) + "' && touch '" + UnixPathOf(destination) +
-                              ".done'\"";
+// Runs `script` in the host's shell and waits for it however long it takes: host programs'
+// process handles do not wait under Wine, so the script touches a marker file last.
+void RunOnHost(const std::string& script)
+{
+    static int s_runs = 0;
+    const std::string marker = "/tmp/kel-bench-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++s_runs) + ".done";
+    std::string windowsMarker = "Z:" + marker;
+    std::replace(windowsMarker.begin(), windowsMarker.end(), '/', '\\');
+    DeleteFileA(windowsMarker.c_str());
+    std::string commandLine =
+        "/bin/sh -c \"(" + script + ") >/dev/null 2>&1; touch " + marker + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
@@ -79,8 +84,65 @@ void CopyWithHostCp(const std::string& source, const std::string& destination)
         return;
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
-    // The host program's handle does not wait for it; its marker file tells when it is done.
-    while (!FileExists(done))
+    while (!FileExists(windowsMarker))
         Sleep(1);
-    DeleteFileA(done.c_str());
+    DeleteFileA(windowsMarker.c_str());
+}
+} // namespace
+
+void CopyWithHostCp(const std::string& source, const std::string& destination)
+{
+    RunOnHost("cp -r '" + UnixPathOf(source) + "/.' '" + UnixPathOf(destination) + "'");
+}
+
+void SettleDisk()
+{
+    RunOnHost("sync");
+}
+
+void DeleteAndSettle(const std::string& path)
+{
+    DeleteTree(path);
+    SettleDisk();
+}
+
+Spread SpreadOf(std::vector<double> values)
+{
+    if (values.empty())
+        return {0, 0, 0};
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    const double median =
+        values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    return {median, values.front(), values.back()};
+}
+
+void CTargets::Add(const std::string& what, const std::string& value, bool met, bool runsSucceeded)
+{
+    m_targets.push_back({what, value, met, runsSucceeded});
+}
+
+bool CTargets::Print() const
+{
+    bool all = true;
+    std::printf("\ntargets:\n");
+    for (const Target& target : m_targets)
+    {
+        const bool met = target.met && target.runsSucceeded;
+        all = all && met;
+        std::printf("  %-58s %8s  %s\n", target.what.c_str(), target.value.c_str(),
+                    met                    ? "met"
+                    : target.runsSucceeded ? "NOT MET"
+                                           : "NOT MET (a run failed)");
+    }
+    std::printf("%s\n", all ? "every target met" : "some targets not met");
+    std::fflush(stdout);
+    return all;
+}
+
+std::string Fixed(double value, int decimals)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
 }

@@ -13,11 +13,53 @@ template <class SizeOf>
 long long MakeFiles(const std::string& directory, int count, SizeOf sizeOf, const char* prefix);
 long long WriteFileOfSize(const std::string& path, size_t size);
 
-// Two passes of the platform's CopyFileA over every file of `source` into `destination`.
-void CopyTwiceWithCopyFile(const std::string& source, const std::string& destination);
+// One pass of the platform's CopyFileA over every file of `source` into `destination`: one
+// write per file, which is what a carry-over has to do at the least.
+void CopyOnceWithCopyFile(const std::string& source, const std::string& destination);
 
 // A plain `cp -r` of the host, waited for through a marker file.
 void CopyWithHostCp(const std::string& source, const std::string& destination);
+
+// Puts everything written and freed so far on the disk (the host's sync), so that the next
+// run pays neither for the write-back of the one before nor for the discards of what it
+// deleted: these swing file-heavy timings by 2x and more.
+void SettleDisk();
+// Deletes a directory tree, then settles the disk.
+void DeleteAndSettle(const std::string& path);
+
+// A few runs summed up: their median, least and greatest.
+struct Spread
+{
+    double median;
+    double min;
+    double max;
+};
+Spread SpreadOf(std::vector<double> values);
+
+// The targets a benchmark checks, printed together at its end, each with whether it was met.
+class CTargets
+{
+public:
+    // `what` names the measure and its limit; `value` is what was measured, already formatted.
+    // A target whose runs did not all succeed counts as not met.
+    void Add(const std::string& what, const std::string& value, bool met,
+             bool runsSucceeded = true);
+    // Prints every target; true when all were met.
+    bool Print() const;
+
+private:
+    struct Target
+    {
+        std::string what;
+        std::string value;
+        bool met;
+        bool runsSucceeded;
+    };
+    std::vector<Target> m_targets;
+};
+
+// `value` with `decimals` decimals.
+std::string Fixed(double value, int decimals);
 
 template <class SizeOf>
 long long MakeFiles(const std::string& directory, int count, SizeOf sizeOf, const char* prefix)

@@ -4,31 +4,38 @@
 //
 //   mover.exe [--small]   (--small: a tenth of the data, for a quick look)
 //
-// For each set of files it times the whole move (both listings, so every file is copied
-// twice) and two passes of CopyFileA over the same files into a fresh directory, best of two
-// rounds each, and one `cp -r` of the host, and prints the times and their ratios.
+// For each set of files it times the whole move and one pass of CopyFileA over the same files
+// (one write per file, what the move needs at the least), three runs each, alternating and each
+// into a fresh directory, and one `cp -r` of the host; it prints every run, the medians, and
+// the median, least and greatest of the ratios of each move to the copy run after it.
+#include "bench/BenchReporter.h"
 #include "bench/BenchSupport.h"
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
+#include "relocate/ChangeJournal.h"
 #include "relocate/CreatedEntries.h"
 #include "relocate/DirectoryMover.h"
 #include "tests/driver/TestFiles.h"
-#include "ui/ProgressWindow.h"
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace
 {
 const std::string kRoot = "C:\\kel-bench\\mover";
+const int kRuns = 3;
+const double kRatioTarget = 1.15;
 
 struct Timing
 {
-    double move;
-    double copyFile;
+    Spread move;
+    Spread copyFile;
+    Spread ratio;
     double cp;
+    bool moved; // every move carried everything over
 };
 
 // Mixed sizes: every tenth file 1.5 MB, the others 1 to 120 KB.
@@ -44,52 +51,95 @@ size_t SmallSize(int index)
     return 200 + static_cast<size_t>(index % 50) * 40;
 }
 
+// One move into a new, empty `target`, journaled as a command journals it, with its progress
+// window opened and closed within the time as a command's is.
+double TimeMove(const std::string& source, const std::string& target, bool& moved)
+{
+    MakeDirectories(target);
+    std::vector<std::wstring> messages;
+    const long long start = Now();
+    {
+        CBenchReporter reporter;
+        CChangeJournal journal(L"bench-mover");
+        journal.Begin(WidenText(target));
+        CCreatedEntries created(&journal);
+        moved = MoveDirectoryContents(source, target, reporter, &created) == 1;
+        journal.End(false);
+        reporter.EndProgress();
+        messages = reporter.Messages();
+    }
+    const double seconds = SecondsSince(start);
+    for (const std::wstring& message : messages)
+        std::printf("  message: %s\n", NarrowText(message).c_str());
+    DeleteAndSettle(target);
+    return seconds;
+}
+
+double TimeCopyFile(const std::string& source, const std::string& target)
+{
+    MakeDirectories(target);
+    const long long start = Now();
+    CopyOnceWithCopyFile(source, target);
+    const double seconds = SecondsSince(start);
+    DeleteAndSettle(target);
+    return seconds;
+}
+
 Timing Measure(const std::string& name, int count, size_t (*sizeOf)(int))
 {
     const std::string set = kRoot + "\\" + name;
+    const std::string source = set + "\\source";
     DeleteTree(set);
-    MakeDirectories(set + "\\source");
-    const long long bytes = MakeFiles(set + "\\source", count, sizeOf, "f");
+    MakeDirectories(source);
+    const long long bytes = MakeFiles(source, count, sizeOf, "f");
+    SettleDisk();
 
-    // Best of two rounds, in alternating order, so that neither side profits from the page
-    // cache or the disk's write-back of the other.
-    Timing timing = {1e9, 1e9, 1e9};
-    int result = 1;
-    for (int round = 0; round < 2; ++round)
+    // Move and copy take turns, each into a directory of its own that goes after its run, the
+    // disk settled before the next, so that both start alike; each move is set against the copy
+    // run right after it.
+    Timing timing = {};
+    timing.moved = true;
+    std::vector<double> moves;
+    std::vector<double> copies;
+    std::vector<double> ratios;
+    for (int run = 1; run <= kRuns; ++run)
     {
-        for (int turn = 0; turn < 2; ++turn)
-        {
-            const bool moverTurn = (round + turn) % 2 == 0;
-            const std::string target = set + (moverTurn ? "\\moved" : "\\copyfile");
-            DeleteTree(target);
-            MakeDirectories(target);
-            const long long start = Now();
-            if (moverTurn)
-            {
-                CCreatedEntries created;
-                CProgressWindow progress;
-                result &= MoveDirectoryContents(set + "\\source", target, &created, &progress);
-            }
-            else
-                CopyTwiceWithCopyFile(set + "\\source", target);
-            double& best = moverTurn ? timing.move : timing.copyFile;
-            best = std::min(best, SecondsSince(start));
-        }
+        bool moved = false;
+        const double move = TimeMove(source, set + "\\moved" + std::to_string(run), moved);
+        const double copy = TimeCopyFile(source, set + "\\copyfile" + std::to_string(run));
+        moves.push_back(move);
+        copies.push_back(copy);
+        ratios.push_back(move / copy);
+        timing.moved = timing.moved && moved;
+        std::printf("%-14s run %d: move %7.2f s  CopyFileA %7.2f s  move/CopyFileA %.2f%s\n",
+                    name.c_str(), run, move, copy, move / copy, moved ? "" : "  (MOVE FAILED)");
+        std::fflush(stdout);
     }
 
     MakeDirectories(set + "\\cp");
     const long long start = Now();
-    CopyWithHostCp(set + "\\source", set + "\\cp");
+    CopyWithHostCp(source, set + "\\cp");
     timing.cp = SecondsSince(start);
 
-    std::printf("%-14s %6d files %8.1f MB  move %7.2f s  2x CopyFileA %7.2f s  cp -r %6.2f s  "
-                "move/CopyFileA %.2f  move/cp %.1f%s\n",
-                name.c_str(), count, static_cast<double>(bytes) / (1024.0 * 1024.0), timing.move,
-                timing.copyFile, timing.cp, timing.move / timing.copyFile, timing.move / timing.cp,
-                result == 1 ? "" : "  (MOVE FAILED)");
+    timing.move = SpreadOf(moves);
+    timing.copyFile = SpreadOf(copies);
+    timing.ratio = SpreadOf(ratios);
+    std::printf("%-14s %6d files %8.1f MB  medians: move %7.2f s  CopyFileA %7.2f s  cp -r "
+                "%6.2f s  move/cp %.1f\n",
+                name.c_str(), count, static_cast<double>(bytes) / (1024.0 * 1024.0),
+                timing.move.median, timing.copyFile.median, timing.cp,
+                timing.move.median / timing.cp);
+    std::printf("mover %s: move/CopyFileA median %.2f (min %.2f, max %.2f)\n\n", name.c_str(),
+                timing.ratio.median, timing.ratio.min, timing.ratio.max);
     std::fflush(stdout);
     DeleteTree(set);
     return timing;
+}
+
+void AddRatioTarget(CTargets& targets, const std::string& name, const Timing& timing)
+{
+    targets.Add("mover " + name + ": move/CopyFileA median <= " + Fixed(kRatioTarget, 2),
+                Fixed(timing.ratio.median, 2), timing.ratio.median <= kRatioTarget, timing.moved);
 }
 
 class CBenchApp : public CWinApp
@@ -110,15 +160,17 @@ int main(int argc, char** argv)
     const Timing few = Measure("small-1000", 1000 / scale, SmallSize);
     const Timing many = Measure("small-5000", 5000 / scale, SmallSize);
 
-    const double moveGrowth = many.move / few.move;
-    const double copyGrowth = many.copyFile / few.copyFile;
-    std::printf("\nmixed: move / 2x CopyFileA = %.2f (target <= 1.0)\n",
-                mixed.move / mixed.copyFile);
-    std::printf("growth 5000/1000: move %.2f, 2x CopyFileA %.2f, ratio of ratios %.2f "
-                "(target <= 1.1)\n",
-                moveGrowth, copyGrowth, moveGrowth / copyGrowth);
+    const double moveGrowth = many.move.median / few.move.median;
+    const double copyGrowth = many.copyFile.median / few.copyFile.median;
+    std::printf("growth %d/%d files (medians): move %.2f, CopyFileA %.2f, ratio of ratios %.2f\n",
+                5000 / scale, 1000 / scale, moveGrowth, copyGrowth, moveGrowth / copyGrowth);
     std::printf("distance to the machine's limit (move / cp -r): mixed %.1f, small-5000 %.1f\n",
-                mixed.move / mixed.cp, many.move / many.cp);
+                mixed.move.median / mixed.cp, many.move.median / many.cp);
+
+    CTargets targets;
+    AddRatioTarget(targets, "mixed", mixed);
+    AddRatioTarget(targets, "small-5000", many);
+    targets.Print();
     DeleteTree(kRoot);
     return 0;
 }

@@ -13,6 +13,10 @@ const int kWriteAttempts = 2;
 const int kRemoveAttempts = 64;
 // Below this much free space a rewrite of the file may be cut short.
 const ULONGLONG kNearlyFull = 1024 * 1024;
+// So much free space, once seen, is taken as there for a second: no rewrite of a profile uses
+// it up, and a query of the volume for each of a large queue's job files costs time.
+const ULONGLONG kPlentyOfRoom = 64 * 1024 * 1024;
+const ULONGLONG kRoomKnownForMs = 1000;
 
 std::wstring FolderOf(const std::string& path)
 {
@@ -28,6 +32,24 @@ std::string Lower(std::string text)
     return text;
 }
 
+bool MayBeNearlyFull(const std::wstring& folder)
+{
+    static std::wstring s_roomyFolder;
+    static ULONGLONG s_roomyUntil = 0;
+    const ULONGLONG now = GetTickCount64();
+    if (folder == s_roomyFolder && now < s_roomyUntil)
+        return false;
+    ULONGLONG available = 0;
+    if (!FreeBytesAvailable(folder, available))
+        return false;
+    if (available >= kPlentyOfRoom)
+    {
+        s_roomyFolder = folder;
+        s_roomyUntil = now + kRoomKnownForMs;
+    }
+    return available < kNearlyFull;
+}
+
 // The key of an entry "key=value", in lower case.
 std::string KeyOf(const std::string& entry)
 {
@@ -37,8 +59,7 @@ std::string KeyOf(const std::string& entry)
 
 CCheckedChanges::CCheckedChanges(const CProfileFile& profile) : m_profile(profile)
 {
-    ULONGLONG available = 0;
-    if (!FreeBytesAvailable(FolderOf(m_profile.GetPath()), available) || available >= kNearlyFull)
+    if (!MayBeNearlyFull(FolderOf(m_profile.GetPath())))
         return;
     for (const std::string& section : m_profile.GetSectionNames())
         m_entriesBefore.emplace_back(section, m_profile.GetSectionEntries(section.c_str()));

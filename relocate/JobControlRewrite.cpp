@@ -15,6 +15,8 @@ namespace
 // Entry keys are "File" and the decimal digits of an int.
 const size_t kEntryNumberDigits = 10;
 const StoreResult kNotInCodePage = {false, ERROR_NO_UNICODE_TRANSLATION};
+// Up to this many entries, reading each costs less than reading the key list first.
+const long long kFewEntries = 8;
 
 // TotalDataFiles as the text it is: leading decimal digits, at most INT_MAX, so that a count of
 // billions stands for every entry instead of wrapping to a negative number.
@@ -32,11 +34,18 @@ long long DataFileCount(const std::string& text)
     return count;
 }
 
-// The numbers of the entries File1 to File<count> that [Files] holds, in increasing order,
-// read from the section's key list at once: a count of millions costs nothing.
+// The numbers of the entries File1 to File<count> to visit, in increasing order. A few are
+// visited as they stand; beyond that only those [Files] holds, read from the section's key
+// list at once, so that a count of millions costs nothing.
 std::vector<long> EntriesToVisit(const CProfileFile& job, long long count)
 {
     std::vector<long> numbers;
+    if (count <= kFewEntries)
+    {
+        for (long number = 1; number <= count; ++number)
+            numbers.push_back(number);
+        return numbers;
+    }
     for (const std::string& key : job.GetKeyNames(layout::kFilesSection))
     {
         const long number = NumberOfNumberedKey(layout::kFileKeyFormat, key, kEntryNumberDigits);
