@@ -136,7 +136,7 @@ Exit codes:
   1   refused before anything changed (unusable folder, folder in use by a queue, no window
       placement record, unknown queue, nothing to set)
   2   failed; everything the command had changed has been taken back
-  3   failed, and some copies could not be removed (they are listed)
+  3   failed, and copies were left in the new directory (listed, or why they stay)
   4   cancelled by Ctrl+C, Ctrl+Break or the console closing; taken back
   5   try again later: another administrator is changing the settings, a job of the queue is
       busy, or the queue's files kept changing

@@ -75,7 +75,10 @@ bool ResolveFolder(const std::wstring& operand, IReporter& reporter, std::string
 {
     wchar_t full[MAX_PATH] = L"";
     const DWORD length = GetFullPathNameW(operand.c_str(), MAX_PATH, full, nullptr);
-    const std::wstring path = length > 0 && length < MAX_PATH ? full : operand;
+    std::wstring path = length > 0 && length < MAX_PATH ? full : operand;
+    // D:\spool\ is D:\spool, as Browse gives it; a drive's root keeps its backslash.
+    while (path.size() > 3 && path.back() == L'\\')
+        path.pop_back();
     switch (CheckStorableFolder(path, folder))
     {
     case FolderProblem::kNotUsable:
@@ -236,8 +239,7 @@ int RunChange(const Arguments& arguments)
 {
     const ServerProfiles profiles = LocateServerProfiles();
     CConsoleReporter reporter(!arguments.quiet && !arguments.json);
-    CleanUpInterruptedCommand(profiles.server.GetPath(), reporter);
-    Change change;
+    Change change; // each operation first cleans up after an interrupted one
     MakeChange(arguments, profiles, reporter, change);
     const int exitCode = ExitCodeOf(change.result.outcome);
     if (arguments.json)

@@ -12,8 +12,18 @@ const DWORD kMostWaitForRollbackMs = 4500;
 std::atomic<bool> s_cancelled{false};
 HANDLE s_finished = nullptr;
 
+// A process of session 0 (a service's, a scheduled task's) hears of every user's log-off,
+// which is not its own end.
+bool InServicesSession()
+{
+    DWORD session = 0;
+    return ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0;
+}
+
 BOOL WINAPI OnConsoleControl(DWORD type)
 {
+    if (type == CTRL_LOGOFF_EVENT && InServicesSession())
+        return TRUE;
     s_cancelled = true;
     if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT)
         WaitForSingleObject(s_finished, kMostWaitForRollbackMs);

@@ -103,8 +103,3 @@ std::wstring ErrorTextW(int errorNumber)
     const std::string text = ErrorText(errorNumber);
     return std::wstring(text.begin(), text.end()); // the texts are ASCII
 }
-
-std::string PlatformErrorText(DWORD error)
-{
-    return ErrorText(ErrnoFromPlatformError(error));
-}

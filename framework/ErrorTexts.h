@@ -11,9 +11,6 @@
 std::string ErrorText(int errorNumber);
 std::wstring ErrorTextW(int errorNumber);
 
-// The text for a platform error code: ErrorText of the error number it maps to.
-std::string PlatformErrorText(DWORD error);
-
 // The run-time library's standard mapping of a platform error code to an error number, owned
 // here so that the messages quote the same text on every platform (Wine's own run-time library
 // maps many codes differently).

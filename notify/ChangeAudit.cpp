@@ -48,7 +48,9 @@ void WriteToEventLog(const AuditRecord& record)
     DeregisterEventSource(source);
 }
 
-void Write(WORD type, DWORD eventId, std::vector<std::wstring> strings)
+// Never throws: a record that cannot be made is dropped, as one the log refuses.
+void Write(WORD type, DWORD eventId, std::vector<std::wstring> strings) noexcept
+try
 {
     DWORD session = 0;
     ProcessIdToSessionId(GetCurrentProcessId(), &session);
@@ -57,6 +59,9 @@ void Write(WORD type, DWORD eventId, std::vector<std::wstring> strings)
         Writer()(record);
     else
         WriteToEventLog(record);
+}
+catch (...)
+{
 }
 
 std::wstring Lines(const std::vector<std::wstring>& paths)

@@ -1,6 +1,8 @@
 #include "relocate/ChangeJournal.h"
 
+#include "config/ProfileFile.h"
 #include "framework/WideText.h"
+#include "relocate/AdministratorsOnly.h"
 #include "relocate/CreatedEntries.h"
 
 #include <shlobj.h>
@@ -13,6 +15,8 @@ const char kHeader[] = "KEL Administrator journal 1";
 const char kDestinationTag = '>';
 const char kFileTag = 'F';
 const char kFolderTag = 'D';
+const char kStoreTag = 'S';
+const char kFieldSeparator = '\t';
 const ULONGLONG kFlushIntervalMs = 1000;
 
 // The journal is written in UTF-8: entries carry their exact names, whatever the code page.
@@ -35,19 +39,44 @@ std::wstring JournalFolder()
     return std::wstring(common) + L'\\' + kJournalFolder;
 }
 
-std::string ReadWholeFile(const std::wstring& path)
+// The journal at `path`, when one that an administrator or this user wrote is there.
+bool ReadTrustedJournal(const std::wstring& path, std::string& text)
 {
-    std::string text;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return text;
+        return false;
+    const bool trusted = IsOwnedByAdministratorsOrCaller(file);
     char block[4096];
     DWORD read = 0;
-    while (ReadFile(file, block, sizeof block, &read, nullptr) && read > 0)
+    while (trusted && ReadFile(file, block, sizeof block, &read, nullptr) && read > 0)
         text.append(block, read);
     CloseHandle(file);
-    return text;
+    return trusted;
+}
+
+// The fields of a line after its tag.
+std::vector<std::string> FieldsOf(const std::string& line)
+{
+    std::vector<std::string> fields;
+    size_t start = 1;
+    for (size_t end; (end = line.find(kFieldSeparator, start)) != std::string::npos;
+         start = end + 1)
+        fields.push_back(line.substr(start, end - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+// A store the journal noted, made after all.
+bool NotedStoreWasMade(const std::string& line)
+{
+    const std::vector<std::string> fields = FieldsOf(line);
+    if (fields.size() != 4)
+        return false;
+    const CProfileFile profile(NarrowText(WideUtf8(fields[0])));
+    return profile.GetString(fields[1].c_str(), fields[2].c_str()) ==
+           NarrowText(WideUtf8(fields[3]));
 }
 
 // True when `path` lies inside the folder `folder`, in any letter case.
@@ -75,9 +104,13 @@ bool CChangeJournal::Begin(const std::wstring& destination)
 {
     if (m_path.empty())
         return false;
-    CreateDirectoryW(m_path.substr(0, m_path.rfind(L'\\')).c_str(), nullptr);
-    m_file = CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    CAdministratorsOnly folderAccess(true);
+    CreateDirectoryW(m_path.substr(0, m_path.rfind(L'\\')).c_str(), folderAccess.Attributes());
+    // Made new, never through whatever stands at its name (a link would lead elsewhere).
+    DeleteFileW(m_path.c_str());
+    CAdministratorsOnly fileAccess;
+    m_file = CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, fileAccess.Attributes(),
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_file == INVALID_HANDLE_VALUE)
         return false;
     Write(std::string(kHeader) + "\r\n" + kDestinationTag + NarrowUtf8(destination) + "\r\n");
@@ -105,6 +138,15 @@ void CChangeJournal::Write(const std::string& line)
     }
 }
 
+void CChangeJournal::NoteStore(const std::string& profilePath, const char* section, const char* key,
+                               const std::string& value)
+{
+    Write(kStoreTag + NarrowUtf8(WidenText(profilePath)) + kFieldSeparator + section +
+          kFieldSeparator + key + kFieldSeparator + NarrowUtf8(WidenText(value)) + "\r\n");
+    if (m_file != INVALID_HANDLE_VALUE)
+        FlushFileBuffers(m_file);
+}
+
 void CChangeJournal::End(bool keep)
 {
     if (m_file == INVALID_HANDLE_VALUE)
@@ -119,10 +161,9 @@ void CChangeJournal::End(bool keep)
 
 bool CChangeJournal::RecoverInterrupted(Recovery& recovery)
 {
-    if (m_path.empty() || m_file != INVALID_HANDLE_VALUE ||
-        GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    std::string text;
+    if (m_path.empty() || m_file != INVALID_HANDLE_VALUE || !ReadTrustedJournal(m_path, text))
         return false;
-    const std::string text = ReadWholeFile(m_path);
     std::vector<std::pair<bool, std::wstring>> entries;
     size_t start = 0;
     for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
@@ -135,8 +176,12 @@ bool CChangeJournal::RecoverInterrupted(Recovery& recovery)
             recovery.destination = path;
         else if (line[0] == kFileTag || line[0] == kFolderTag)
             entries.emplace_back(line[0] == kFolderTag, path);
+        else if (line[0] == kStoreTag)
+            recovery.stored = NotedStoreWasMade(line);
     }
     recovery.listed = entries.size();
+    if (recovery.stored)
+        entries.clear();
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
         if (LiesInside(entry->second, recovery.destination) &&
             !RemoveCreatedEntry(entry->first, entry->second))

@@ -1,8 +1,7 @@
 #include "relocate/ChangeLock.h"
 
 #include "framework/WideText.h"
-
-#include <sddl.h>
+#include "relocate/AdministratorsOnly.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -10,8 +9,6 @@
 namespace
 {
 const wchar_t kMutexPrefix[] = L"Global\\KEL Administrator ";
-// Generic all to the built-in Administrators and to SYSTEM, nobody else; not inherited.
-const wchar_t kAdministratorsOnly[] = L"D:P(A;;GA;;;BA)(A;;GA;;;SY)";
 const DWORD kWaitSliceMs = 50;
 
 // FNV-1a over the case-folded full path: a kernel object name may hold no backslash and must
@@ -38,14 +35,8 @@ std::wstring KeyOf(const std::string& serverProfilePath)
 
 CChangeLock::CChangeLock(const std::string& serverProfilePath) : m_key(KeyOf(serverProfilePath))
 {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsOnly, SDDL_REVISION_1,
-                                                         &descriptor, nullptr);
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-    const std::wstring name = kMutexPrefix + m_key;
-    m_mutex = CreateMutexW(descriptor != nullptr ? &attributes : nullptr, FALSE, name.c_str());
-    if (descriptor != nullptr)
-        LocalFree(descriptor);
+    CAdministratorsOnly access;
+    m_mutex = CreateMutexW(access.Attributes(), FALSE, (kMutexPrefix + m_key).c_str());
 }
 
 CChangeLock::~CChangeLock()

@@ -35,7 +35,7 @@ void ReportLeftCopies(IReporter& reporter, const std::vector<std::wstring>& left
 void RecoverInterrupted(CChangeJournal& journal, IReporter& reporter)
 {
     CChangeJournal::Recovery recovery;
-    if (!journal.RecoverInterrupted(recovery) || recovery.listed == 0)
+    if (!journal.RecoverInterrupted(recovery) || recovery.listed == 0 || recovery.stored)
         return;
     AuditCleanedUp(recovery.destination, recovery.left);
     if (recovery.left.empty())
@@ -110,7 +110,7 @@ CommandResult CCommandRun::Run(const std::function<CommandResult()>& body)
         if (m_finished)
             throw;
         const std::vector<std::wstring> left = RollBack();
-        m_journal.End(false);
+        m_journal.End(!left.empty());
         if (!left.empty())
             ReportLeftCopies(Reporter(), left);
         ReportFormatted(Reporter(), IDS_COMMAND_STOPPED, MB_ICONSTOP, {WidenText(error.what())});
@@ -157,11 +157,28 @@ CCreatedEntries& CCommandRun::StartCarrying(const std::wstring& destination,
     return m_created;
 }
 
+void CCommandRun::BeginStore(const CProfileFile& profile, const char* section, const char* key,
+                             const std::string& value)
+{
+    m_journal.NoteStore(profile.GetPath(), section, key, value);
+    m_store = NotedStore{profile, section, key, value};
+}
+
+bool CCommandRun::StoreLanded() const
+{
+    return m_store.has_value() &&
+           m_store->profile.GetString(m_store->section.c_str(), m_store->key.c_str()) ==
+               m_store->value;
+}
+
 // Out of the destination first, so that none of its folders is held as current. The removal
-// of many copies takes a while too: the progress stays, and cannot cancel it.
+// of many copies takes a while too: the progress stays, and cannot cancel it. Copies that a
+// stored change names, however the command then ends, stay.
 std::vector<std::wstring> CCommandRun::RollBack()
 {
     m_currentDirectory.ReturnNow();
+    if (StoreLanded())
+        return {};
     IReporter& reporter = *m_reporter;
     if (m_created.Count() > 0)
     {
@@ -197,7 +214,8 @@ CommandResult CCommandRun::Fail(CommandOutcome outcome)
         return m_result;
     const std::wstring failure = m_reporter->LastMessage();
     const std::vector<std::wstring> left = RollBack();
-    m_journal.End(false);
+    // What could not be removed is left to a later run's cleanup too.
+    m_journal.End(!left.empty());
     m_result.outcome = outcome;
     // A cancel that the user asked for, not one that a failure ended in.
     if (Cancelled() && outcome == CommandOutcome::kFailed)
@@ -227,7 +245,8 @@ CommandResult CCommandRun::FailKeepingCopies()
     m_journal.End(false);
     if (m_carrying)
         AuditNotChanged(m_what, m_reporter->LastMessage());
-    m_result.outcome = CommandOutcome::kFailed;
+    // Not taken back: the copies stay, for the profile may name them.
+    m_result.outcome = CommandOutcome::kFailedWithLeftovers;
     Finish();
     return m_result;
 }
@@ -254,7 +273,8 @@ void CCommandRun::AbandonRunning()
     if (run == nullptr || run->m_finished || !run->m_carrying)
         return;
     run->m_reporter->Abandon();
-    const std::vector<std::wstring> left = run->m_created.Undo();
+    const std::vector<std::wstring> left =
+        run->StoreLanded() ? std::vector<std::wstring>() : run->m_created.Undo();
     run->m_journal.End(!left.empty());
     // The command, still on the stack, stops at its next look at the cancel, and says nothing.
     run->m_result.outcome = CommandOutcome::kCancelled;

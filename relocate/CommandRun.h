@@ -7,8 +7,11 @@
 #include "relocate/CreatedEntries.h"
 #include "relocate/DirectoryPrimitives.h"
 
+#include "config/ProfileFile.h"
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 // What one command that changes a setting holds from its start to its end: the server's lock,
@@ -46,10 +49,16 @@ public:
     CCreatedEntries& StartCarrying(const std::wstring& destination, const std::wstring& activity);
     CCreatedEntries& Created() { return m_created; }
 
+    // The command is about to set [section] key of `profile` to `value`. Once that reads back,
+    // the copies stay however the command ends, and a later cleanup leaves them too.
+    void BeginStore(const CProfileFile& profile, const char* section, const char* key,
+                    const std::string& value);
+
     // Endings. Refuse: nothing had changed (message already given). Fail: what the command
     // created is removed; a cancel says so (message 22), copies that could not be removed are
     // listed (message 26). FailKeepingCopies: a store may have left the new directory in the
-    // profile, whose copies must then stay whole. Succeed: the change is stored and recorded.
+    // profile, whose copies must then stay whole (failed, not taken back). Succeed: the change
+    // is stored and recorded.
     CommandResult Refuse(CommandOutcome outcome);
     CommandResult Fail(CommandOutcome outcome = CommandOutcome::kFailed);
     CommandResult FailKeepingCopies();
@@ -66,6 +75,7 @@ public:
 private:
     class CRecordingReporter;
     std::vector<std::wstring> RollBack();
+    bool StoreLanded() const;
     void Finish();
 
     const CommandOptions m_options;
@@ -76,6 +86,14 @@ private:
     CCurrentDirectoryKeeper m_currentDirectory;
     CCreatedEntries m_created;
     CommandResult m_result;
+    struct NotedStore
+    {
+        CProfileFile profile;
+        std::string section;
+        std::string key;
+        std::string value;
+    };
+    std::optional<NotedStore> m_store;
     bool m_carrying = false;
     bool m_finished = false;
     CCommandRun* m_outerRun;

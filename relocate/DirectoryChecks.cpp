@@ -1,10 +1,12 @@
 #include "relocate/DirectoryChecks.h"
 
+#include "framework/WideText.h"
+#include "relocate/FileIdentity.h"
 #include "relocate/Reporting.h"
 #include "res/resource.h"
 
 bool IsDirectoryChange(const std::string& storedDir, const std::string& newDir, IReporter& reporter,
-                       CommandOutcome& outcome)
+                       CommandOutcome& outcome, bool sameFolderIsUnchanged)
 {
     // An empty target would carry the files into the root of the current drive.
     if (newDir.empty() && !storedDir.empty())
@@ -13,7 +15,8 @@ bool IsDirectoryChange(const std::string& storedDir, const std::string& newDir, 
         outcome = CommandOutcome::kRefused;
         return false;
     }
-    if (newDir == storedDir)
+    if (newDir == storedDir || (sameFolderIsUnchanged && !storedDir.empty() &&
+                                IsSameFileSystemObject(WidenText(storedDir), WidenText(newDir))))
     {
         ReportMessage(reporter, IDS_DIR_UNCHANGED, MB_ICONINFORMATION);
         outcome = CommandOutcome::kUnchanged;

@@ -51,21 +51,6 @@ void CopyFolderTime(const std::wstring& from, const std::wstring& to)
     CloseHandle(folder);
 }
 
-// True when a new file can be made in `folder`: a failure there that this says no to would
-// meet every later entry too.
-bool CanCreateIn(const std::wstring& folder)
-{
-    static unsigned s_probes = 0;
-    const std::wstring probe =
-        JoinPath(folder, L"kel-probe-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                             std::to_wstring(++s_probes) + L".tmp");
-    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_FILE_EXISTS;
-    CloseHandle(file);
-    return true;
-}
 } // namespace
 
 CContentMover::CContentMover(const std::string& source, const std::string& destination,
@@ -114,7 +99,7 @@ bool CContentMover::Survey()
         m_destinationHoldsSource = IsOrHolds(m_destinationIdentity, m_sourceIdentity);
 
     m_reporter.BeginStep(FormatMessageText(IDS_STEP_COPYING, {m_destination}), 0, 0);
-    if (!Count(std::wstring()) || Cancelled())
+    if (!FitsPathLimit(m_destination, kLongestFolderPath) || !Count(std::wstring()) || Cancelled())
         return false;
     FreeBytesAvailable(m_destination, m_freeBytes);
     if (!HasRoomForOneCopy())
@@ -227,22 +212,31 @@ CContentMover::Outcome CContentMover::ReportSourceLink(const std::wstring& path)
     return Outcome::kFailed;
 }
 
+// True when this move copied the file and it stands as it stood then: the same size and
+// last-write time, asked of the file itself (a folder's listing may lag behind a file held
+// open for writing). A file gone since is unchanged here: Settle removes its copy.
+bool CContentMover::UnchangedSinceCopied(const std::wstring& relative,
+                                         const std::wstring& name) const
+{
+    const auto folder = m_carried.find(relative);
+    if (folder == m_carried.end())
+        return false;
+    const auto copied = folder->second.files.find(name);
+    if (copied == folder->second.files.end())
+        return false;
+    WIN32_FILE_ATTRIBUTE_DATA now;
+    if (!GetFileAttributesExW(SourceOf(Below(relative, name)).c_str(), GetFileExInfoStandard, &now))
+        return true;
+    const ULONGLONG size = (static_cast<ULONGLONG>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
+    return size == copied->second.size && SameTime(now.ftLastWriteTime, copied->second.lastWrite);
+}
+
 // On its second turn a file whose copy is as its source now stands is not written again.
 CContentMover::Outcome CContentMover::CarryFile(const std::wstring& relative,
                                                 const FoundEntry& entry)
 {
-    const auto& files = m_carried[relative].files;
-    const auto copied = files.find(entry.name);
-    if (copied != files.end())
-    {
-        WIN32_FILE_ATTRIBUTE_DATA now;
-        if (!GetFileAttributesExW(SourceOf(Below(relative, entry.name)).c_str(),
-                                  GetFileExInfoStandard, &now))
-            return Outcome::kCarried; // gone: Settle removes its copy
-        const ULONGLONG size = (static_cast<ULONGLONG>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
-        if (size == copied->second.size && SameTime(now.ftLastWriteTime, copied->second.lastWrite))
-            return Outcome::kCarried;
-    }
+    if (UnchangedSinceCopied(relative, entry.name))
+        return Outcome::kCarried;
     return CopyEntry(relative, entry.name);
 }
 
@@ -251,6 +245,9 @@ CContentMover::Outcome CContentMover::CarryFile(const std::wstring& relative,
 CContentMover::Outcome CContentMover::CopyEntry(const std::wstring& relative,
                                                 const std::wstring& name)
 {
+    // Nothing more is made once the command is cancelled, or abandoned at a session's end.
+    if (Cancelled())
+        return Outcome::kStop;
     const std::wstring below = Below(relative, name);
     const std::wstring source = SourceOf(below);
     const bool first = m_counted.insert(source).second;
@@ -285,6 +282,8 @@ CContentMover::Outcome CContentMover::CopyEntry(const std::wstring& relative,
 CContentMover::Outcome CContentMover::CarrySubfolder(const std::wstring& relative,
                                                      const std::wstring& name)
 {
+    if (Cancelled())
+        return Outcome::kStop;
     const std::wstring below = Below(relative, name);
     const std::wstring to = DestinationOf(below);
     if (CreateDirectoryW(to.c_str(), nullptr))
@@ -378,9 +377,7 @@ CContentMover::Outcome CContentMover::Relist(const std::wstring& relative,
         }
         else
         {
-            const auto copied = carried.files.find(entry.name);
-            if (copied != carried.files.end() && copied->second.size == entry.size &&
-                SameTime(copied->second.lastWrite, entry.lastWrite))
+            if (UnchangedSinceCopied(relative, entry.name))
                 continue;
             ++round.changes;
             if (!pattern.empty() && PathMatchSpecW(entry.name.c_str(), pattern.c_str()))
@@ -396,42 +393,47 @@ CContentMover::Outcome CContentMover::Relist(const std::wstring& relative,
     for (const auto& file : carried.files)
         if (present.count(file.first) == 0)
             goneFiles.push_back(file.first);
+    // A copy that cannot be removed (a folder that allows no deletion) would stand in the new
+    // directory as a job the server has finished: the move fails, and its rollback lists it.
+    bool removed = true;
     for (const std::wstring& name : goneFiles)
-        RemoveCopy(relative, name);
+        removed = RemoveCopy(relative, name) && removed;
     std::vector<std::wstring> goneFolders;
     for (const std::wstring& folder : carried.folders)
         if (present.count(folder) == 0)
             goneFolders.push_back(folder);
     for (const std::wstring& name : goneFolders)
     {
-        RemoveFolderCopy(Below(relative, name));
+        removed = RemoveFolderCopy(Below(relative, name)) && removed;
         m_carried[relative].folders.erase(name);
     }
     round.changes += goneFiles.size() + goneFolders.size();
-    return Outcome::kCarried;
+    return removed ? Outcome::kCarried : Outcome::kFailed;
 }
 
 // Only a copy that this move created goes; a file that was there before stays as it is.
-void CContentMover::RemoveCopy(const std::wstring& relative, const std::wstring& name)
+bool CContentMover::RemoveCopy(const std::wstring& relative, const std::wstring& name)
 {
-    if (m_created != nullptr)
-        m_created->RemoveFile(DestinationOf(Below(relative, name)));
+    const std::wstring copy = DestinationOf(Below(relative, name));
     m_carried[relative].files.erase(name);
+    return m_created == nullptr || !m_created->HasFile(copy) || m_created->RemoveFile(copy);
 }
 
-void CContentMover::RemoveFolderCopy(const std::wstring& relative)
+bool CContentMover::RemoveFolderCopy(const std::wstring& relative)
 {
     const auto found = m_carried.find(relative);
     if (found == m_carried.end())
-        return;
+        return true;
     const CarriedFolder carried = found->second;
+    bool removed = true;
     for (const auto& file : carried.files)
-        RemoveCopy(relative, file.first);
+        removed = RemoveCopy(relative, file.first) && removed;
     for (const std::wstring& folder : carried.folders)
-        RemoveFolderCopy(Below(relative, folder));
+        removed = RemoveFolderCopy(Below(relative, folder)) && removed;
     m_carried.erase(relative);
     if (m_createdFolders.erase(relative) != 0)
-        RemoveCreatedEntry(true, DestinationOf(relative));
+        removed = RemoveCreatedEntry(true, DestinationOf(relative)) && removed;
+    return removed;
 }
 
 std::vector<std::wstring> CContentMover::CarriedFiles(const std::wstring& pattern) const
@@ -457,6 +459,30 @@ CContentMover::Outcome CContentMover::DestinationFailure(int error, const std::w
     if (error != 0 && !CanCreateIn(folder))
         return Outcome::kStop;
     return Outcome::kFailed;
+}
+
+// True when a new file can be made in `folder`: a failure there that this says no to would
+// meet every later entry too. The probe is one of the move's own files: when it cannot be
+// removed again, the rollback lists it.
+bool CContentMover::CanCreateIn(const std::wstring& folder)
+{
+    static unsigned s_probes = 0;
+    const std::wstring probe =
+        JoinPath(folder, L"kel-probe-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(++s_probes) + L".tmp");
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_EXISTS;
+    CloseHandle(file);
+    if (m_created != nullptr)
+    {
+        m_created->AddFile(probe);
+        m_created->RemoveFile(probe);
+    }
+    else
+        DeleteFileW(probe.c_str());
+    return true;
 }
 
 // True when the folder at `path` is the destination itself.

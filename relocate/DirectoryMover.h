@@ -111,10 +111,12 @@ private:
     Outcome CarrySubfolder(const std::wstring& relative, const std::wstring& name);
     Outcome ReportSourceLink(const std::wstring& path);
     Outcome Relist(const std::wstring& relative, const std::wstring& pattern, Round& round);
-    void RemoveCopy(const std::wstring& relative, const std::wstring& name);
-    void RemoveFolderCopy(const std::wstring& relative);
+    bool RemoveCopy(const std::wstring& relative, const std::wstring& name);
+    bool RemoveFolderCopy(const std::wstring& relative);
     Outcome DestinationFailure(int error, const std::wstring& folder);
+    bool CanCreateIn(const std::wstring& folder);
     bool IsDestination(const std::wstring& path) const;
+    bool UnchangedSinceCopied(const std::wstring& relative, const std::wstring& name) const;
     bool LiesInSource(const std::wstring& path) const;
     void AddWork(ULONGLONG files, ULONGLONG bytes);
     bool Cancelled() const;

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace
 {
@@ -70,11 +71,6 @@ FoundEntry EntryOf(const WIN32_FIND_DATAW& data)
             data.ftLastWriteTime};
 }
 } // namespace
-
-std::string JoinPath(const std::string& directory, const std::string& name)
-{
-    return directory + '\\' + name;
-}
 
 std::wstring JoinPath(const std::wstring& directory, const std::wstring& name)
 {
@@ -163,6 +159,8 @@ bool FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& entries,
         SetErrnoFromLastError();
         return false;
     }
+    // Closed however the listing ends: the pump may throw.
+    const std::unique_ptr<void, decltype(&FindClose)> closer(search, &FindClose);
     size_t listed = 0;
     do
     {
@@ -171,7 +169,6 @@ bool FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& entries,
             pump();
     } while (FindNextFileW(search, &data));
     const DWORD ended = GetLastError();
-    FindClose(search);
     if (ended == ERROR_NO_MORE_FILES)
         return true;
     errno = ErrnoFromPlatformError(ended);

@@ -18,13 +18,12 @@ class IReporter;
 inline constexpr int kAccessExists = 0;
 inline constexpr int kAccessWritable = 6;
 
-// The longest path of a file, and of a folder (which must leave room for an 8.3 name), that
-// the platform's ordinary calls accept.
+// The longest path of a file that the platform's ordinary calls accept, and of a folder, which
+// must leave room for a temporary file's name ("kelXXXX.tmp") in it.
 inline constexpr size_t kLongestFilePath = MAX_PATH - 1;
-inline constexpr size_t kLongestFolderPath = MAX_PATH - 12;
+inline constexpr size_t kLongestFolderPath = MAX_PATH - 14;
 
 // A directory and a name joined by one backslash, whatever the directory ends with.
-std::string JoinPath(const std::string& directory, const std::string& name);
 std::wstring JoinPath(const std::wstring& directory, const std::wstring& name);
 
 // Makes `path` the current directory, selecting its drive first. The first character is taken

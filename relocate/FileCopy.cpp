@@ -69,6 +69,32 @@ bool MayReplace(const std::wstring& path)
     return error == 0;
 }
 
+// Opens the source for reading, sharing it whole: the server may go on writing it, or delete a
+// job it has finished, while it is copied. Null with the error number set when it cannot.
+FILE* OpenSource(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+    {
+        SetErrnoFromLastError();
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
+    FILE* stream = fd >= 0 ? _fdopen(fd, "rb") : nullptr;
+    if (stream == nullptr)
+    {
+        const int error = errno;
+        if (fd >= 0)
+            _close(fd);
+        else
+            CloseHandle(file);
+        errno = error;
+    }
+    return stream;
+}
+
 // Opens a file this copy created before, truncated.
 int OpenOwnFile(const std::wstring& path)
 {
@@ -277,7 +303,7 @@ CopyOutcome CFileCopy::Run(const std::function<bool(size_t)>& onBlock)
     if (m_to.size() > kLongestFilePath)
         return Failed(CopyResult::kDestinationFailed, IDS_OPEN_WRITE_FAILED, m_to, ENAMETOOLONG);
     ClearErrors();
-    m_in = _wfopen(m_from.c_str(), L"rb");
+    m_in = OpenSource(m_from);
     if (m_in == nullptr)
     {
         // An entry that has gone since it was listed is no failure: there is nothing to carry.

@@ -131,7 +131,8 @@ bool StoreQueueDirectory(const CProfileFile& serverProfile, const std::string& q
     if (result.stored)
         return true;
     ReportStoreFailure(reporter, path, result.error);
-    if (!removed)
+    // Some of the keys may have gone before the failure, whatever the removal's result.
+    if (serverProfile.GetString(section, layout::kQueueDirKey) == oldQueueDir)
         return false;
     CCheckedChanges writeBack(serverProfile);
     writeBack.Remove(section, layout::kQueueDirKey);
@@ -160,7 +161,8 @@ private:
     {
         return m_serverProfile.GetString(m_queueName.c_str(), layout::kQueueDirKey);
     }
-    bool AnyOldJobBusy();
+    // The busy test of the old directory's jobs; false when they could not be listed.
+    bool TestOldJobs(bool& busy);
     CommandResult CarryAndStore(CContentMover& mover);
     CommandResult Store();
 
@@ -180,12 +182,13 @@ CommandResult CQueueDirectoryChange::Run()
     m_run.Result().before = m_storedDir;
     m_run.Result().after = m_newQueueDir;
     CommandOutcome refusal;
-    if (!IsDirectoryChange(m_storedDir, m_newQueueDir, m_reporter, refusal))
+    if (!IsDirectoryChange(m_storedDir, m_newQueueDir, m_reporter, refusal,
+                           m_run.Options().leaveUnchanged))
         return m_run.Refuse(refusal);
     if (!EnterQueueDirectory(m_storedDir, m_reporter))
         return m_run.Fail();
-    const bool busy = AnyOldJobBusy();
-    if (m_run.Cancelled())
+    bool busy = false;
+    if (!TestOldJobs(busy) || m_run.Cancelled())
         return m_run.Fail();
     if (busy)
         return m_run.Refuse(CommandOutcome::kTryLater);
@@ -203,14 +206,15 @@ CommandResult CQueueDirectoryChange::Run()
     return CarryAndStore(mover);
 }
 
-bool CQueueDirectoryChange::AnyOldJobBusy()
+bool CQueueDirectoryChange::TestOldJobs(bool& busy)
 {
     std::vector<std::wstring> jobFiles;
     if (!ListJobControlFiles(m_storedDir, jobFiles, m_reporter))
         return false;
     m_reporter.BeginStep(FormatMessageText(IDS_STEP_CHECKING_JOBS, {WidenText(m_queueName)}),
                          jobFiles.size(), 0);
-    return AnyJobBusy(jobFiles, m_reporter);
+    busy = AnyJobBusy(jobFiles, m_reporter);
+    return true;
 }
 
 CommandResult CQueueDirectoryChange::CarryAndStore(CContentMover& mover)
@@ -241,6 +245,7 @@ CommandResult CQueueDirectoryChange::Store()
         ReportStoreFailure(m_reporter, WidenText(m_serverProfile.GetPath()), 0);
         return m_run.Fail();
     }
+    m_run.BeginStore(m_serverProfile, m_queueName.c_str(), layout::kQueueDirKey, m_newQueueDir);
     if (!StoreQueueDirectory(m_serverProfile, m_queueName, m_storedDir, m_newQueueDir, m_reporter))
     {
         // Only while the profile names the old directory may the copies go.

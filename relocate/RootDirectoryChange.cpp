@@ -50,7 +50,7 @@ CommandResult ChangeRootIn(CCommandRun& run, const CProfileFile& systemProfile,
     run.Result().before = storedRoot;
     run.Result().after = newRoot;
     CommandOutcome refusal;
-    if (!IsDirectoryChange(storedRoot, newRoot, reporter, refusal))
+    if (!IsDirectoryChange(storedRoot, newRoot, reporter, refusal, run.Options().leaveUnchanged))
         return run.Refuse(refusal);
 
     const std::string newLogDir = newRoot + layout::kLogDirSuffix;
@@ -84,6 +84,7 @@ CommandResult ChangeRootIn(CCommandRun& run, const CProfileFile& systemProfile,
         ReportStoreFailure(reporter, profilePath, 0);
         return run.Fail();
     }
+    run.BeginStore(systemProfile, layout::kSettingsSection, layout::kRootDirKey, newRoot);
     const StoreResult stored = ReplaceString(systemProfile, layout::kSettingsSection,
                                              layout::kRootDirKey, newRoot, storedRoot);
     if (!stored.stored)

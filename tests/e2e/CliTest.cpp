@@ -148,6 +148,7 @@ TEST_F(CliTest, SetDirAndSetRootWhatIfThenDoneThenUnchanged)
     EXPECT_NE(moved.out.find(" carried; server notified.\r\n"), std::string::npos) << moved.out;
     ExpectJobsPointAt(kNewDir);
     EXPECT_EQ(Cli("set-dir Alpha " + kNewDir).out, "Queue Alpha: unchanged (" + kNewDir + ").\r\n");
+    EXPECT_EQ(Cli("set-dir Alpha c:\\KEL\\queues\\NEW\\").exitCode, 0u) << "another spelling";
 
     ASSERT_TRUE(MakeDirectories("C:\\kel\\root\\logfiles"));
     ASSERT_TRUE(WriteFileText("C:\\kel\\root\\logfiles\\day1.log", "log"));
@@ -184,9 +185,12 @@ TEST_F(CliTest, RefusalsAndFailuresGiveTheirExitCodesAndTheDialogsTexts)
     }
     DeleteTree(kAlphaDir);
     MakeQueue(kAlphaDir, 1);
-    EXPECT_EQ(CliJson("set-dir Alpha " + kNewDir, 5).at("messages"),
-              "[\"This queue is busy now!\\nPlease try again in a moment.\\nYou might consider "
-              "using KEL to disable the queue temporarily.\"]");
+    // Copies left just now are cleaned up first, once they can be.
+    const std::string busy = CliJson("set-dir Alpha " + kNewDir, 5).at("messages");
+    EXPECT_NE(busy.find("\"This queue is busy now!\\nPlease try again in a moment.\\nYou might "
+                        "consider using KEL to disable the queue temporarily.\"]"),
+              std::string::npos)
+        << busy;
 }
 
 TEST_F(CliTest, CtrlCTakesTheMoveBackAndARunningDialogHoldsTheLock)

@@ -2,6 +2,7 @@
 // tool and the print server rely on.
 #include "config/ProfileFile.h"
 #include "config/ProfileStore.h"
+#include "framework/ErrorTexts.h"
 #include "tests/driver/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -140,4 +141,25 @@ TEST_F(ProfileFileTest, ACheckedStoreOnlySucceedsWhenTheValueReadsBack)
     EXPECT_FALSE(changes.Write("S", "k", "v"));
     EXPECT_FALSE(changes.Remove("S", "k"));
     EXPECT_EQ(changes.Finish().error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+// A full volume: a store whose file fits still lands (its read-back decides), and the texts of
+// a full volume and of a path too long read as what they are.
+TEST_F(ProfileFileTest, AStoreOnAFullVolumeIsJudgedByItsReadBack)
+{
+    EXPECT_EQ(ErrorText(ErrnoFromPlatformError(ERROR_HANDLE_DISK_FULL)), "No space left on device");
+    EXPECT_EQ(ErrorText(ErrnoFromPlatformError(1295)), "No space left on device") << "quota";
+    EXPECT_EQ(ErrorText(ErrnoFromPlatformError(ERROR_FILENAME_EXCED_RANGE)), "File name too long");
+    const std::string small = std::string(kDir) + "\\small";
+    CSmallDisk disk(small, 16);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "the host refused to mount a tmpfs (it needs root)";
+    const CProfileFile file(small + "\\kel.ini");
+    ASSERT_TRUE(WriteFileText(file.GetPath(), "[WindowPos]\r\nMain=2,1,-1,-1,-1,-1,44,44,684,532\r\n"));
+    WriteFileText(small + "\\filler", std::string(64 * 1024, 'f')); // fills the disk up
+    const StoreResult stored = ReplaceString(file, "WindowPos", "Main",
+                                             "2,0,-1,-1,-1,-1,44,44,684,532",
+                                             "2,1,-1,-1,-1,-1,44,44,684,532");
+    EXPECT_TRUE(stored.stored) << stored.error;
+    EXPECT_EQ(file.GetString("WindowPos", "Main"), "2,0,-1,-1,-1,-1,44,44,684,532");
 }
