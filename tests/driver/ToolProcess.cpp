@@ -67,9 +67,19 @@ bool CToolProcess::Start(const std::string& exePath, const std::string& caption)
     std::string commandLine = "\"" + exePath + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        nullptr, directory.c_str(), &startup, &m_process))
-        return false;
+    // A start refused now and then on a busy machine is tried again; the error shows one that
+    // lasts.
+    for (int attempt = 1;
+         !CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                         CREATE_SUSPENDED, nullptr, directory.c_str(), &startup, &m_process);
+         ++attempt)
+    {
+        std::fprintf(stderr, "starting %s failed with error %lu\n", exePath.c_str(),
+                     GetLastError());
+        if (attempt == 3)
+            return false;
+        Sleep(250);
+    }
     InstallHooks();
     ResumeThread(m_process.hThread);
     WaitUntil(

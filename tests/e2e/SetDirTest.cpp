@@ -75,10 +75,12 @@ protected:
             [&]
             {
                 progress = m_tool.FindProgressWindow();
-                return progress != nullptr &&
-                       WindowTextOf(GetDlgItem(progress, IDC_PROGRESS_STEP)) ==
-                           "Copying files to " + kNewDir &&
-                       !StartsWith(WindowTextOf(GetDlgItem(progress, IDC_PROGRESS_FILES)), "0 of");
+                if (progress == nullptr || WindowTextOf(GetDlgItem(progress, IDC_PROGRESS_STEP)) !=
+                                               "Copying files to " + kNewDir)
+                    return false;
+                // The counts stay empty while the files are counted, then start from 0.
+                const std::string files = WindowTextOf(GetDlgItem(progress, IDC_PROGRESS_FILES));
+                return !files.empty() && !StartsWith(files, "0 of");
             },
             20000);
     }
