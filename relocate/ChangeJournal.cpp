@@ -18,6 +18,7 @@ const char kFolderTag = 'D';
 const char kStoreTag = 'S';
 const char kFieldSeparator = '\t';
 const ULONGLONG kFlushIntervalMs = 1000;
+const DWORD kPumpIntervalMs = 15;
 
 // The journal is written in UTF-8: entries carry their exact names, whatever the code page.
 std::string NarrowUtf8(const std::wstring& text)
@@ -79,6 +80,12 @@ bool NotedStoreWasMade(const std::string& line)
            NarrowText(WideUtf8(fields[3]));
 }
 
+DWORD WINAPI FlushFile(void* file)
+{
+    FlushFileBuffers(static_cast<HANDLE>(file));
+    return 0;
+}
+
 // True when `path` lies inside the folder `folder`, in any letter case.
 bool LiesInside(const std::wstring& path, const std::wstring& folder)
 {
@@ -87,7 +94,8 @@ bool LiesInside(const std::wstring& path, const std::wstring& folder)
 }
 } // namespace
 
-CChangeJournal::CChangeJournal(const std::wstring& key)
+CChangeJournal::CChangeJournal(const std::wstring& key, std::function<void()> pump)
+    : m_pump(std::move(pump))
 {
     const std::wstring folder = JournalFolder();
     if (!folder.empty())
@@ -96,6 +104,7 @@ CChangeJournal::CChangeJournal(const std::wstring& key)
 
 CChangeJournal::~CChangeJournal()
 {
+    AwaitFlush();
     if (m_file != INVALID_HANDLE_VALUE)
         CloseHandle(m_file);
 }
@@ -144,11 +153,45 @@ void CChangeJournal::NoteStore(const std::string& profilePath, const char* secti
     Write(kStoreTag + NarrowUtf8(WidenText(profilePath)) + kFieldSeparator + section +
           kFieldSeparator + key + kFieldSeparator + NarrowUtf8(WidenText(value)) + "\r\n");
     if (m_file != INVALID_HANDLE_VALUE)
+        FlushPumping();
+}
+
+// After a large move the disk can take the better part of 100 ms to take in the journal; the
+// flush is waited for on another thread, answering messages meanwhile.
+void CChangeJournal::FlushPumping()
+{
+    m_flusher = m_pump ? CreateThread(nullptr, 0, FlushFile, m_file, 0, nullptr) : nullptr;
+    if (m_flusher == nullptr)
+    {
         FlushFileBuffers(m_file);
+        return;
+    }
+    // Only what is sent to the thread wakes it early: what is posted waits for the pump.
+    for (;;)
+    {
+        const DWORD waited =
+            MsgWaitForMultipleObjects(1, &m_flusher, FALSE, kPumpIntervalMs, QS_SENDMESSAGE);
+        if (waited != WAIT_TIMEOUT && waited != WAIT_OBJECT_0 + 1)
+            break;
+        m_pump();
+        if (m_flusher == nullptr) // the journal was ended meanwhile
+            return;
+    }
+    AwaitFlush();
+}
+
+void CChangeJournal::AwaitFlush()
+{
+    if (m_flusher == nullptr)
+        return;
+    WaitForSingleObject(m_flusher, INFINITE);
+    CloseHandle(m_flusher);
+    m_flusher = nullptr;
 }
 
 void CChangeJournal::End(bool keep)
 {
+    AwaitFlush();
     if (m_file == INVALID_HANDLE_VALUE)
         return;
     if (keep)

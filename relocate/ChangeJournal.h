@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,10 @@
 class CChangeJournal
 {
 public:
-    // The journal of the server whose changes `key` serialises (see CChangeLock).
-    explicit CChangeJournal(const std::wstring& key);
+    // The journal of the server whose changes `key` serialises (see CChangeLock). `pump`, when
+    // given, is called while the journal waits for the disk before a store, so that the thread
+    // goes on answering its messages; a session's end may end the journal from there.
+    explicit CChangeJournal(const std::wstring& key, std::function<void()> pump = nullptr);
     ~CChangeJournal();
     CChangeJournal(const CChangeJournal&) = delete;
     CChangeJournal& operator=(const CChangeJournal&) = delete;
@@ -50,8 +53,12 @@ public:
 
 private:
     void Write(const std::string& line);
+    void FlushPumping();
+    void AwaitFlush();
 
     std::wstring m_path;
     HANDLE m_file = INVALID_HANDLE_VALUE;
     ULONGLONG m_lastFlush = 0;
+    std::function<void()> m_pump;
+    HANDLE m_flusher = nullptr; // the thread that puts the journal on disk before a store
 };

@@ -82,8 +82,8 @@ private:
 CCommandRun::CCommandRun(const std::string& serverProfilePath, IReporter& reporter,
                          const CommandOptions& options, std::wstring what)
     : m_options(options), m_what(std::move(what)), m_reporter(new CRecordingReporter(reporter)),
-      m_lock(serverProfilePath), m_journal(m_lock.Key()), m_created(&m_journal),
-      m_outerRun(s_running)
+      m_lock(serverProfilePath), m_journal(m_lock.Key(), [this] { m_reporter->Pump(); }),
+      m_created(&m_journal), m_outerRun(s_running)
 {
     s_running = this;
 }
@@ -157,11 +157,16 @@ CCreatedEntries& CCommandRun::StartCarrying(const std::wstring& destination,
     return m_created;
 }
 
-void CCommandRun::BeginStore(const CProfileFile& profile, const char* section, const char* key,
+bool CCommandRun::BeginStore(const CProfileFile& profile, const char* section, const char* key,
                              const std::string& value)
 {
     m_journal.NoteStore(profile.GetPath(), section, key, value);
+    // The last look at the cancel: it may have come with the last pump of the command's work,
+    // or while the journal was put on disk.
+    if (Cancelled())
+        return false;
     m_store = NotedStore{profile, section, key, value};
+    return true;
 }
 
 bool CCommandRun::StoreLanded() const

@@ -50,8 +50,9 @@ public:
     CCreatedEntries& Created() { return m_created; }
 
     // The command is about to set [section] key of `profile` to `value`. Once that reads back,
-    // the copies stay however the command ends, and a later cleanup leaves them too.
-    void BeginStore(const CProfileFile& profile, const char* section, const char* key,
+    // the copies stay however the command ends, and a later cleanup leaves them too. False when
+    // the command was cancelled or abandoned by then: it must fail without storing.
+    bool BeginStore(const CProfileFile& profile, const char* section, const char* key,
                     const std::string& value);
 
     // Endings. Refuse: nothing had changed (message already given). Fail: what the command

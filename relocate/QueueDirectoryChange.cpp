@@ -245,7 +245,9 @@ CommandResult CQueueDirectoryChange::Store()
         ReportStoreFailure(m_reporter, WidenText(m_serverProfile.GetPath()), 0);
         return m_run.Fail();
     }
-    m_run.BeginStore(m_serverProfile, m_queueName.c_str(), layout::kQueueDirKey, m_newQueueDir);
+    if (!m_run.BeginStore(m_serverProfile, m_queueName.c_str(), layout::kQueueDirKey,
+                          m_newQueueDir))
+        return m_run.Fail();
     if (!StoreQueueDirectory(m_serverProfile, m_queueName, m_storedDir, m_newQueueDir, m_reporter))
     {
         // Only while the profile names the old directory may the copies go.

@@ -84,7 +84,8 @@ CommandResult ChangeRootIn(CCommandRun& run, const CProfileFile& systemProfile,
         ReportStoreFailure(reporter, profilePath, 0);
         return run.Fail();
     }
-    run.BeginStore(systemProfile, layout::kSettingsSection, layout::kRootDirKey, newRoot);
+    if (!run.BeginStore(systemProfile, layout::kSettingsSection, layout::kRootDirKey, newRoot))
+        return run.Fail();
     const StoreResult stored = ReplaceString(systemProfile, layout::kSettingsSection,
                                              layout::kRootDirKey, newRoot, storedRoot);
     if (!stored.stored)

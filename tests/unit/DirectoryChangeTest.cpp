@@ -35,6 +35,7 @@ protected:
         RegisterAdminMessage();
         SetCurrentDirectoryA("C:\\");
         DeleteTree(kRoot);
+        DeleteTree("C:\\ProgramData\\KEL Administrator"); // journals that earlier runs kept
         ASSERT_TRUE(MakeDirectories(kOldDir));
         ASSERT_TRUE(MakeDirectories(kOldRoot + "\\logfiles"));
         ASSERT_TRUE(MakeDirectories(kNewDir));
@@ -146,8 +147,9 @@ TEST_F(DirectoryChangeTest, ANewRootInsideTheOldLogDirectoryCompletes)
 }
 
 // Provoked at the start of the re-listing, once the files are carried: the copies go again,
-// message 27 says why, and the next command finds the lock free.
-TEST_F(DirectoryChangeTest, AnExceptionOrAChangeMeanwhileTakesBackTheCopies)
+// message 27 says why, and the next command finds the lock free. A cancel or another
+// program's change just before the store takes them back too.
+TEST_F(DirectoryChangeTest, AnExceptionACancelOrAChangeMeanwhileTakesBackTheCopies)
 {
     m_reporter.onStep = [](const std::wstring& step)
     {
@@ -163,6 +165,19 @@ TEST_F(DirectoryChangeTest, AnExceptionOrAChangeMeanwhileTakesBackTheCopies)
     EXPECT_EQ(m_records[0].type, EVENTLOG_WARNING_TYPE);
     EXPECT_EQ(Narrow(m_records[0].strings[1]), Shown()[0]);
     EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+
+    // A cancel as the last job control file is done still comes before the store.
+    m_boxes.Clear();
+    bool rewriting = false;
+    m_reporter.onStep = [&](const std::wstring& step)
+    { rewriting = step == L"Updating job files"; };
+    m_reporter.onDone = [&](ULONGLONG) { m_reporter.cancelled |= rewriting; };
+    EXPECT_FALSE(SetDir(kNewDir));
+    EXPECT_EQ(Shown(), Texts{"The move was cancelled. KEL's settings have not been changed."});
+    EXPECT_EQ(m_profile.GetString("Alpha", "queuedir"), kOldDir);
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+    m_reporter.onDone = nullptr;
+    m_reporter.cancelled = false;
 
     // Another program stores a directory while the command runs: its change is not lost.
     m_boxes.Clear();

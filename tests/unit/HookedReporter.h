@@ -6,12 +6,14 @@
 #include <string>
 
 // Reports as the dialog does, and lets a test act at chosen moments of a command: when a step
-// begins (by its text), and as files are done.
+// begins (by its text), and as files are done; and cancel it as the progress window's button
+// would.
 class CHookedReporter : public CDialogReporter
 {
 public:
     std::function<void(const std::wstring& step)> onStep;
     std::function<void(ULONGLONG filesDone)> onDone;
+    bool cancelled = false;
 
     void BeginStep(const std::wstring& text, ULONGLONG files, ULONGLONG bytes) override
     {
@@ -25,4 +27,5 @@ public:
         if (onDone)
             onDone(files);
     }
+    bool IsCancelled() const override { return cancelled || CDialogReporter::IsCancelled(); }
 };
