@@ -135,10 +135,8 @@ void CChangeJournal::Add(bool directory, const std::wstring& path)
 // disk itself at most once a second, which costs far more.
 void CChangeJournal::Write(const std::string& line)
 {
-    if (m_file == INVALID_HANDLE_VALUE)
+    if (!Append(line))
         return;
-    DWORD written = 0;
-    WriteFile(m_file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     const ULONGLONG now = GetTickCount64();
     if (now - m_lastFlush >= kFlushIntervalMs)
     {
@@ -147,12 +145,20 @@ void CChangeJournal::Write(const std::string& line)
     }
 }
 
+bool CChangeJournal::Append(const std::string& line)
+{
+    if (m_file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    WriteFile(m_file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    return true;
+}
+
 void CChangeJournal::NoteStore(const std::string& profilePath, const char* section, const char* key,
                                const std::string& value)
 {
-    Write(kStoreTag + NarrowUtf8(WidenText(profilePath)) + kFieldSeparator + section +
-          kFieldSeparator + key + kFieldSeparator + NarrowUtf8(WidenText(value)) + "\r\n");
-    if (m_file != INVALID_HANDLE_VALUE)
+    if (Append(kStoreTag + NarrowUtf8(WidenText(profilePath)) + kFieldSeparator + section +
+               kFieldSeparator + key + kFieldSeparator + NarrowUtf8(WidenText(value)) + "\r\n"))
         FlushPumping();
 }
 

@@ -52,6 +52,7 @@ public:
     bool RecoverInterrupted(Recovery& recovery);
 
 private:
+    bool Append(const std::string& line); // false without a journal
     void Write(const std::string& line);
     void FlushPumping();
     void AwaitFlush();
