@@ -172,13 +172,19 @@ void CChangeJournal::FlushPumping()
         FlushFileBuffers(m_file);
         return;
     }
-    // Only what is sent to the thread wakes it early: what is posted waits for the pump.
+    // Only what is sent to the thread wakes it early, and is answered at once; what is posted
+    // waits for the pump, which may hold back a while after its last round.
     for (;;)
     {
         const DWORD waited =
             MsgWaitForMultipleObjects(1, &m_flusher, FALSE, kPumpIntervalMs, QS_SENDMESSAGE);
         if (waited != WAIT_TIMEOUT && waited != WAIT_OBJECT_0 + 1)
             break;
+        if (waited == WAIT_OBJECT_0 + 1)
+        {
+            MSG message; // delivers what was sent; nothing posted is taken
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
         m_pump();
         if (m_flusher == nullptr) // the journal was ended meanwhile
             return;
