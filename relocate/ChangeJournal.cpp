@@ -104,9 +104,7 @@ CChangeJournal::CChangeJournal(const std::wstring& key, std::function<void()> pu
 
 CChangeJournal::~CChangeJournal()
 {
-    AwaitFlush();
-    if (m_file != INVALID_HANDLE_VALUE)
-        CloseHandle(m_file);
+    Close();
 }
 
 bool CChangeJournal::Begin(const std::wstring& destination)
@@ -118,10 +116,12 @@ bool CChangeJournal::Begin(const std::wstring& destination)
     // Made new, never through whatever stands at its name (a link would lead elsewhere).
     DeleteFileW(m_path.c_str());
     CAdministratorsOnly fileAccess;
-    m_file = CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, fileAccess.Attributes(),
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE; // for the handle that flushes
+    m_file = CreateFileW(m_path.c_str(), GENERIC_WRITE, sharing, fileAccess.Attributes(),
                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_file == INVALID_HANDLE_VALUE)
         return false;
+    m_flushFile = ReOpenFile(m_file, GENERIC_WRITE, sharing, 0);
     Write(std::string(kHeader) + "\r\n" + kDestinationTag + NarrowUtf8(destination) + "\r\n");
     return true;
 }
@@ -138,9 +138,9 @@ void CChangeJournal::Write(const std::string& line)
     if (!Append(line))
         return;
     const ULONGLONG now = GetTickCount64();
-    if (now - m_lastFlush >= kFlushIntervalMs)
+    if (now - m_lastFlush >= kFlushIntervalMs && !FlushRunning())
     {
-        FlushFileBuffers(m_file);
+        StartFlush();
         m_lastFlush = now;
     }
 }
@@ -162,34 +162,55 @@ void CChangeJournal::NoteStore(const std::string& profilePath, const char* secti
         FlushPumping();
 }
 
-// After a large move the disk can take the better part of 100 ms to take in the journal; the
-// flush is waited for on another thread, answering messages meanwhile.
+// A disk that is busy elsewhere can take a few hundred milliseconds to take in the journal.
+// It is put there on another thread, through a handle of its own (requests through one handle
+// can be served one at a time), so that neither the next entry nor the messages of the thread
+// that writes them wait for it.
+void CChangeJournal::StartFlush()
+{
+    AwaitFlush();
+    const HANDLE file = m_flushFile != INVALID_HANDLE_VALUE ? m_flushFile : m_file;
+    m_flusher = CreateThread(nullptr, 0, FlushFile, file, 0, nullptr);
+    if (m_flusher == nullptr)
+        FlushFileBuffers(file);
+}
+
+bool CChangeJournal::FlushRunning() const
+{
+    return m_flusher != nullptr && WaitForSingleObject(m_flusher, 0) == WAIT_TIMEOUT;
+}
+
+// Before a store the note of it must be on disk: a flush that began before the note was written
+// may not hold it, so it is awaited and another one made.
 void CChangeJournal::FlushPumping()
 {
-    m_flusher = m_pump ? CreateThread(nullptr, 0, FlushFile, m_file, 0, nullptr) : nullptr;
-    if (m_flusher == nullptr)
+    if (AwaitFlushPumping())
     {
-        FlushFileBuffers(m_file);
-        return;
+        StartFlush();
+        AwaitFlushPumping();
     }
-    // Only what is sent to the thread wakes it early, and is answered at once; what is posted
-    // waits for the pump, which may hold back a while after its last round.
-    for (;;)
+}
+
+// False when the journal was ended meanwhile. Only what is sent to the thread wakes it early,
+// and is answered at once; what is posted waits for the pump, which may hold back a while after
+// its last round.
+bool CChangeJournal::AwaitFlushPumping()
+{
+    while (m_pump && FlushRunning())
     {
         const DWORD waited =
             MsgWaitForMultipleObjects(1, &m_flusher, FALSE, kPumpIntervalMs, QS_SENDMESSAGE);
-        if (waited != WAIT_TIMEOUT && waited != WAIT_OBJECT_0 + 1)
-            break;
         if (waited == WAIT_OBJECT_0 + 1)
         {
             MSG message; // delivers what was sent; nothing posted is taken
             PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
+        else if (waited != WAIT_TIMEOUT)
+            break;
         m_pump();
-        if (m_flusher == nullptr) // the journal was ended meanwhile
-            return;
     }
     AwaitFlush();
+    return m_file != INVALID_HANDLE_VALUE;
 }
 
 void CChangeJournal::AwaitFlush()
@@ -208,10 +229,20 @@ void CChangeJournal::End(bool keep)
         return;
     if (keep)
         FlushFileBuffers(m_file);
-    CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    Close();
     if (!keep)
         DeleteFileW(m_path.c_str());
+}
+
+void CChangeJournal::Close()
+{
+    AwaitFlush();
+    for (HANDLE* file : {&m_flushFile, &m_file})
+    {
+        if (*file != INVALID_HANDLE_VALUE)
+            CloseHandle(*file);
+        *file = INVALID_HANDLE_VALUE;
+    }
 }
 
 bool CChangeJournal::RecoverInterrupted(Recovery& recovery)

@@ -54,12 +54,17 @@ public:
 private:
     bool Append(const std::string& line); // false without a journal
     void Write(const std::string& line);
+    void StartFlush();
+    bool FlushRunning() const;
     void FlushPumping();
+    bool AwaitFlushPumping();
     void AwaitFlush();
+    void Close();
 
     std::wstring m_path;
     HANDLE m_file = INVALID_HANDLE_VALUE;
+    HANDLE m_flushFile = INVALID_HANDLE_VALUE; // the same file, for the thread that flushes
     ULONGLONG m_lastFlush = 0;
     std::function<void()> m_pump;
-    HANDLE m_flusher = nullptr; // the thread that puts the journal on disk before a store
+    HANDLE m_flusher = nullptr; // the thread that puts the journal on disk
 };

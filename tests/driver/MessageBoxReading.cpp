@@ -33,11 +33,17 @@ bool IsDialogWindow(HWND window)
 
 std::string WindowTextOf(HWND window)
 {
-    const int length = static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(wcslen(text.c_str()));
-    return Narrow(text);
+    // A text that changes meanwhile (a progress count) can outgrow the length first asked:
+    // read again with more room until the text leaves some over.
+    auto room = static_cast<size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 2;
+    for (;; room *= 2)
+    {
+        std::wstring text(room, L'\0');
+        const auto copied = static_cast<size_t>(
+            SendMessageW(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(&text[0])));
+        if (copied + 1 < room)
+            return Narrow(text.substr(0, copied));
+    }
 }
 
 int IconKindOf(HWND box)
