@@ -4,6 +4,7 @@
 #include "framework/WideText.h"
 #include "relocate/AdministratorsOnly.h"
 #include "relocate/CreatedEntries.h"
+#include "relocate/SentMessageWait.h"
 
 #include <shlobj.h>
 
@@ -191,24 +192,13 @@ void CChangeJournal::FlushPumping()
     }
 }
 
-// False when the journal was ended meanwhile. Only what is sent to the thread wakes it early,
-// and is answered at once; what is posted waits for the pump, which may hold back a while after
-// its last round.
+// False when the journal was ended meanwhile. What is sent to the thread is answered at once;
+// what is posted waits for the pump, which may hold back a while after its last round.
 bool CChangeJournal::AwaitFlushPumping()
 {
-    while (m_pump && FlushRunning())
-    {
-        const DWORD waited =
-            MsgWaitForMultipleObjects(1, &m_flusher, FALSE, kPumpIntervalMs, QS_SENDMESSAGE);
-        if (waited == WAIT_OBJECT_0 + 1)
-        {
-            MSG message; // delivers what was sent; nothing posted is taken
-            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        }
-        else if (waited != WAIT_TIMEOUT)
-            break;
+    while (m_pump && FlushRunning() &&
+           WaitAnsweringSentMessages(m_flusher, kPumpIntervalMs) == WAIT_TIMEOUT)
         m_pump();
-    }
     AwaitFlush();
     return m_file != INVALID_HANDLE_VALUE;
 }
@@ -224,7 +214,6 @@ void CChangeJournal::AwaitFlush()
 
 void CChangeJournal::End(bool keep)
 {
-    AwaitFlush();
     if (m_file == INVALID_HANDLE_VALUE)
         return;
     if (keep)

@@ -2,6 +2,7 @@
 
 #include "framework/WideText.h"
 #include "relocate/AdministratorsOnly.h"
+#include "relocate/SentMessageWait.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -57,18 +58,13 @@ CChangeLock::Result CChangeLock::Take(DWORD waitMs, const std::function<bool()>&
         const ULONGLONG now = GetTickCount64();
         const auto slice =
             static_cast<DWORD>(std::min<ULONGLONG>(end > now ? end - now : 0, kWaitSliceMs));
-        const DWORD waited = MsgWaitForMultipleObjects(1, &m_mutex, FALSE, slice, QS_SENDMESSAGE);
+        const DWORD waited = WaitAnsweringSentMessages(m_mutex, slice);
         if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED_0)
         {
             m_held = true;
             return waited == WAIT_OBJECT_0 ? Result::kTaken : Result::kTakenAbandoned;
         }
-        if (waited == WAIT_OBJECT_0 + 1)
-        {
-            MSG message; // delivers what was sent; nothing posted is taken
-            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        }
-        else if (waited != WAIT_TIMEOUT)
+        if (waited != WAIT_TIMEOUT)
             return Result::kBusy;
         if (GetTickCount64() >= end || (keepWaiting && !keepWaiting()))
             return Result::kBusy;
