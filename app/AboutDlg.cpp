@@ -1,6 +1,6 @@
 #include "app/AboutDlg.h"
 
-#include "framework/ResourceText.h"
+#include "base/ResourceText.h"
 #include "res/resource.h"
 
 #include <vector>

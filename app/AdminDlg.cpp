@@ -1,21 +1,20 @@
 #include "app/AdminDlg.h"
 
 #include "app/AboutDlg.h"
-#include "config/ConfigLayout.h"
+#include "app/DialogReporter.h"
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "config/DisplayModes.h"
-#include "config/PlacementRecord.h"
 #include "config/ProfileLocations.h"
-#include "config/QueueList.h"
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
+#include "config/ServerSettings.h"
 #include "framework/WinApp.h"
 #include "relocate/CommandRun.h"
 #include "relocate/DisplayModeChange.h"
+#include "relocate/FolderAcceptance.h"
 #include "relocate/QueueDirectoryChange.h"
 #include "relocate/RootDirectoryChange.h"
 #include "res/resource.h"
-#include "ui/DialogReporter.h"
-#include "ui/FolderChoice.h"
+#include "ui/FolderBrowser.h"
 #include "ui/MessageReport.h"
 
 namespace
@@ -70,13 +69,20 @@ BOOL CAdminDlg::OnInitDialog()
     CenterWindow();
     ShowProgramIcon();
 
-    LocateProfiles();
-    {
-        CDialogReporter reporter;
-        CleanUpInterruptedCommand(m_serverProfilePath, reporter);
-    }
-    FillDisplayModes(ReadCurrentShowCommand());
-    FillQueueList();
+    const ServerSettings settings = ReadServerSettings();
+    m_windowsDir = WithTrailingBackslash(WindowsDirectory());
+    m_moduleDir = ModuleDirectory(ModuleFilePath());
+    m_systemProfile = settings.profiles.system;
+    m_serverProfile = settings.profiles.server;
+    m_serverProfilePath = m_serverProfile.GetPath();
+    m_rootDir = settings.root;
+    RunCommand([this](CReporter& reporter)
+               { CleanUpInterruptedCommand(m_serverProfilePath, reporter); });
+    // Without a record "Set Display" is disabled for the dialog's lifetime.
+    if (!settings.hasPlacementRecord)
+        EnableWindow(GetDlgItem(IDC_SET_DISPLAY), FALSE);
+    FillDisplayModes(settings.showCommand);
+    FillQueueList(settings.queueNames);
     m_queueCombo.SetCurSel(0);
     OnCloseupQueue();
 
@@ -99,31 +105,6 @@ void CAdminDlg::ShowProgramIcon()
     SendMessageA(GetSafeHwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
 }
 
-void CAdminDlg::LocateProfiles()
-{
-    m_windowsDir = WithTrailingBackslash(WindowsDirectory());
-    m_moduleDir = ModuleDirectory(ModuleFilePath());
-    const ServerProfiles profiles = LocateServerProfiles();
-    m_systemProfile = profiles.system;
-    m_serverProfile = profiles.server;
-    m_serverProfilePath = m_serverProfile.GetPath();
-    m_rootDir = m_systemProfile.GetString(layout::kSettingsSection, layout::kRootDirKey);
-}
-
-// The show command of the stored window placement record. Without a record "Set Display" is
-// disabled for the dialog's lifetime.
-UINT CAdminDlg::ReadCurrentShowCommand()
-{
-    const std::string record =
-        m_serverProfile.GetString(layout::kWindowPosSection, layout::kWindowPosKey);
-    if (record.empty())
-    {
-        EnableWindow(GetDlgItem(IDC_SET_DISPLAY), FALSE);
-        return kShowCommandWithoutRecord;
-    }
-    return ReadPlacementShowCommand(record, kShowCommandWithoutRecord);
-}
-
 void CAdminDlg::FillDisplayModes(UINT currentShowCommand)
 {
     for (const DisplayMode& mode : g_displayModes)
@@ -139,9 +120,9 @@ void CAdminDlg::FillDisplayModes(UINT currentShowCommand)
 }
 
 // The list sorts the names itself; its drop-down shows the longest name whole.
-void CAdminDlg::FillQueueList()
+void CAdminDlg::FillQueueList(const std::vector<std::string>& names)
 {
-    for (const std::string& name : ReadQueueNames(m_serverProfile))
+    for (const std::string& name : names)
         m_queueCombo.AddString(name);
     m_queueCombo.FitDroppedWidthToEntries();
 }
@@ -162,35 +143,65 @@ void CAdminDlg::OnCloseupQueue()
     std::string queueName;
     if (!GetSelectedQueue(queueName))
         return;
-    m_queueDir = m_serverProfile.GetString(queueName.c_str(), layout::kQueueDirKey);
+    m_queueDir = ReadQueueDir(m_serverProfile, queueName);
     UpdateData(FALSE);
+}
+
+// Runs one command with a reporter of its own, reachable while it runs for a session's end.
+void CAdminDlg::RunCommand(const std::function<void(CReporter&)>& command)
+{
+    CDialogReporter reporter(GetSafeHwnd());
+    m_running = &reporter;
+    struct Clear
+    {
+        CDialogReporter*& running;
+        ~Clear() { running = nullptr; }
+    } clear{m_running};
+    command(reporter);
+}
+
+// Runs the folder chooser opened at `initial`; true with `chosen` set when the administrator
+// chose a folder that may be proposed, for a queue one that belongs to no queue (a refused one
+// is reported).
+bool CAdminDlg::ChooseFolder(const std::string& initial, bool forQueue, std::string& chosen)
+{
+    CFolderBrowser browser(GetSafeHwnd());
+    browser.SetFolder(initial);
+    if (!browser.Browse())
+        return false;
+    std::string folder;
+    bool accepted = false;
+    RunCommand(
+        [&](CReporter& reporter)
+        {
+            accepted = AcceptChosenFolder(browser.GetWideFolder(), reporter, folder) &&
+                       (!forQueue || AcceptAsQueueDirectory(folder, reporter));
+        });
+    if (accepted)
+        chosen = folder;
+    return accepted;
 }
 
 // "Browse" for the root directory: the chosen folder is shown and proposed, nothing is written.
 void CAdminDlg::OnBrowseRoot()
 {
-    std::string folder;
-    if (!ChooseFolderForProfile(m_rootDir, folder))
+    if (!ChooseFolder(m_rootDir, false, m_rootDir))
         return;
-    m_rootDir = folder;
     UpdateData(FALSE);
 }
 
 void CAdminDlg::OnSetRoot()
 {
-    CDialogReporter reporter;
-    ChangeRootDirectory(m_systemProfile, m_serverProfile, m_rootDir, reporter);
+    RunCommand([this](CReporter& reporter)
+               { ChangeRootDirectory(m_systemProfile, m_serverProfile, m_rootDir, reporter); });
 }
 
 // "Browse" for the selected queue's directory: a folder that belongs to a queue already is
 // refused; any other is shown and proposed, and nothing is written.
 void CAdminDlg::OnBrowseQueueDir()
 {
-    std::string folder;
-    CDialogReporter reporter;
-    if (!ChooseFolderForProfile(m_queueDir, folder) || !AcceptAsQueueDirectory(folder, reporter))
+    if (!ChooseFolder(m_queueDir, true, m_queueDir))
         return;
-    m_queueDir = folder;
     UpdateData(FALSE);
 }
 
@@ -199,8 +210,8 @@ void CAdminDlg::OnSetDir()
     std::string queueName;
     if (!GetSelectedQueue(queueName))
         return;
-    CDialogReporter reporter;
-    ChangeQueueDirectory(m_serverProfile, queueName, m_queueDir, reporter);
+    RunCommand([&](CReporter& reporter)
+               { ChangeQueueDirectory(m_serverProfile, queueName, m_queueDir, reporter); });
 }
 
 // "Set Display": the show command of the selected display mode, stored in the server's
@@ -210,9 +221,9 @@ void CAdminDlg::OnSetDisplay()
     const int index = m_displayCombo.GetCurSel();
     if (index == CB_ERR)
         return;
-    CDialogReporter reporter;
-    ChangeDisplayMode(m_serverProfile, static_cast<UINT>(m_displayCombo.GetItemData(index)),
-                      reporter);
+    const auto showCommand = static_cast<UINT>(m_displayCombo.GetItemData(index));
+    RunCommand([&](CReporter& reporter)
+               { ChangeDisplayMode(m_serverProfile, showCommand, reporter); });
 }
 
 void CAdminDlg::OnAbout()
@@ -229,18 +240,19 @@ void CAdminDlg::OnContextHelp()
 
 bool CAdminDlg::OnQueryEndSession()
 {
-    return !CCommandRun::IsCarrying();
+    return m_running == nullptr || !m_running->IsMoving();
 }
 
 void CAdminDlg::OnEndSession(bool ending)
 {
-    if (ending)
-        CCommandRun::AbandonRunning();
+    if (ending && m_running != nullptr)
+        m_running->AbandonForSessionEnd();
 }
 
 void CAdminDlg::OnHandlerException(const std::exception& error)
 {
-    ShowMessage(FormatMessageText(IDS_COMMAND_STOPPED, {WidenText(error.what())}), MB_ICONSTOP);
+    ShowMessage(GetLastActivePopup(GetSafeHwnd()),
+                FormatMessageText(IDS_COMMAND_STOPPED, {WidenText(error.what())}), MB_ICONSTOP);
 }
 
 // Closes a help window that this dialog opened.

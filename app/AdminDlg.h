@@ -5,7 +5,12 @@
 #include "framework/Dialog.h"
 #include "framework/ToolTip.h"
 
+#include <functional>
 #include <string>
+#include <vector>
+
+class CDialogReporter;
+class CReporter;
 
 // The main dialog: the display mode of the server's window, the server's root directory and
 // the directory of one queue, each with the command that changes it.
@@ -39,10 +44,11 @@ private:
 
     // Start-up steps.
     void ShowProgramIcon();
-    void LocateProfiles();
-    UINT ReadCurrentShowCommand();
     void FillDisplayModes(UINT currentShowCommand);
-    void FillQueueList();
+    void FillQueueList(const std::vector<std::string>& names);
+
+    void RunCommand(const std::function<void(CReporter&)>& command);
+    bool ChooseFolder(const std::string& initial, bool forQueue, std::string& chosen);
 
     // The name of the selected queue, or empty when none is selected.
     bool GetSelectedQueue(std::string& queueName) const;
@@ -60,4 +66,6 @@ private:
     CToolTip m_pathTips;
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
+    // The reporter of the command that runs, if one does.
+    CDialogReporter* m_running = nullptr;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/DialogReporter.h"
+#include "app/DialogReporter.h"
 
 #include <string>
 #include <vector>
@@ -10,13 +10,16 @@
 class CBenchReporter : public CDialogReporter
 {
 public:
-    void Report(const ReportedMessage& message) override
+    CBenchReporter() : CDialogReporter(nullptr) {}
+
+    const std::vector<std::wstring>& Messages() const { return m_messages; }
+
+protected:
+    void Tell(const ReportedMessage& message) override
     {
         m_messages.push_back(message.formatted ? message.text
                                                : L"message " + std::to_wstring(message.id));
     }
-
-    const std::vector<std::wstring>& Messages() const { return m_messages; }
 
 private:
     std::vector<std::wstring> m_messages;

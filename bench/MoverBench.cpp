@@ -8,9 +8,9 @@
 // (one write per file, what the move needs at the least), three runs each, alternating and each
 // into a fresh directory, and one `cp -r` of the host; it prints every run, the medians, and
 // the median, least and greatest of the ratios of each move to the copy run after it.
+#include "base/WideText.h"
 #include "bench/BenchReporter.h"
 #include "bench/BenchSupport.h"
-#include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "relocate/ChangeJournal.h"
 #include "relocate/CreatedEntries.h"
@@ -63,7 +63,9 @@ double TimeMove(const std::string& source, const std::string& target, bool& move
         CChangeJournal journal(L"bench-mover");
         journal.Begin(WidenText(target));
         CCreatedEntries created(&journal);
-        moved = MoveDirectoryContents(source, target, reporter, &created) == 1;
+        CContentMover mover(source, target, reporter, created);
+        moved =
+            mover.Survey() && mover.Carry() && mover.Settle() == CContentMover::Settled::kSettled;
         journal.End(false);
         reporter.EndProgress();
         messages = reporter.Messages();

@@ -17,11 +17,11 @@
 // Where the time goes comes from one more run of the same command in this process, timed at
 // the steps it reports, with the longest time between two of its pumps, and from a journal of
 // its own given as many entries as that run made.
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "bench/BenchReporter.h"
 #include "bench/BenchSupport.h"
 #include "config/ProfileFile.h"
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "notify/ChangeAudit.h"
 #include "relocate/ChangeJournal.h"

@@ -1,12 +1,12 @@
 // kel-admin-cli.exe: the command line twin of KEL Administrator's dialog, for scripts and
 // configuration tools. It shows no window and no message box.
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleCancel.h"
 #include "cli/ConsoleOutput.h"
 #include "cli/JsonText.h"
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
 #include "notify/AdminMessage.h"
 #include "res/resource.h"
 #include "version.h"

@@ -1,20 +1,17 @@
 #include "cli/Commands.h"
 
-#include "cli/ConsoleCancel.h"
+#include "base/NumberTexts.h"
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "cli/ConsoleOutput.h"
 #include "cli/ConsoleReporter.h"
 #include "cli/JsonText.h"
-#include "config/ConfigLayout.h"
 #include "config/DisplayModes.h"
-#include "config/PlacementRecord.h"
-#include "config/ProfileLocations.h"
 #include "config/QueueList.h"
-#include "config/StorableFolder.h"
-#include "framework/NumberTexts.h"
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
+#include "config/ServerSettings.h"
 #include "relocate/CommandRun.h"
 #include "relocate/DisplayModeChange.h"
+#include "relocate/FolderAcceptance.h"
 #include "relocate/QueueDirectoryChange.h"
 #include "relocate/Reporting.h"
 #include "relocate/RootDirectoryChange.h"
@@ -37,41 +34,20 @@ int ExitCodeOf(CommandOutcome outcome)
     case CommandOutcome::kRefused:
         return 1;
     case CommandOutcome::kFailed:
-        return ConsoleCancelled() ? 4 : 2;
+        return 2;
     case CommandOutcome::kFailedWithLeftovers:
         return 3;
     case CommandOutcome::kCancelled:
         return 4;
     case CommandOutcome::kTryLater:
-        return ConsoleCancelled() ? 4 : 5;
+        return 5;
     }
     return 2;
 }
 
-// The display mode of the record stored, as the dialog's list names it, or "none".
-std::wstring StoredDisplayMode(const CProfileFile& serverProfile)
-{
-    const std::string record =
-        serverProfile.GetString(layout::kWindowPosSection, layout::kWindowPosKey);
-    PlacementRecord placement;
-    return ParsePlacementRecord(record, placement) ? DisplayModeName(placement.showCommand)
-                                                   : L"none";
-}
-
-bool FindQueue(const CProfileFile& serverProfile, const std::wstring& name, std::string& queue)
-{
-    for (const std::string& listed : ReadQueueNames(serverProfile))
-        if (EqualIgnoringCase(name, WidenText(listed)))
-        {
-            queue = listed;
-            return true;
-        }
-    return false;
-}
-
-// DIR as Browse would accept a chosen folder: made absolute, then checked and refused with
-// the dialog's messages.
-bool ResolveFolder(const std::wstring& operand, IReporter& reporter, std::string& folder)
+// DIR made absolute (a relative one from the current directory), then accepted as Browse
+// accepts a chosen folder.
+bool ResolveFolder(const std::wstring& operand, CReporter& reporter, std::string& folder)
 {
     wchar_t full[MAX_PATH] = L"";
     const DWORD length = GetFullPathNameW(operand.c_str(), MAX_PATH, full, nullptr);
@@ -79,21 +55,7 @@ bool ResolveFolder(const std::wstring& operand, IReporter& reporter, std::string
     // D:\spool\ is D:\spool, as Browse gives it; a drive's root keeps its backslash.
     while (path.size() > 3 && path.back() == L'\\')
         path.pop_back();
-    switch (CheckStorableFolder(path, folder))
-    {
-    case FolderProblem::kNotUsable:
-        ReportMessage(reporter, IDS_FOLDER_NOT_USABLE, MB_ICONINFORMATION);
-        return false;
-    case FolderProblem::kLineBreak:
-        ReportMessage(reporter, IDS_FOLDER_NAME_NOT_STORABLE, MB_ICONINFORMATION);
-        return false;
-    case FolderProblem::kNone:
-        break;
-    }
-    if (IsFolderAttributes(GetFileAttributesW(path.c_str())))
-        return true;
-    ReportFormatted(reporter, IDS_NO_SUCH_FOLDER, MB_ICONINFORMATION, {path});
-    return false;
+    return AcceptChosenFolder(path, reporter, folder);
 }
 
 // One change asked for: what it changes, and the operation that makes it.
@@ -183,7 +145,7 @@ void MakeChange(const Arguments& arguments, const ServerProfiles& profiles,
     {
         change = {"set-dir", L"", first, true, change.result};
         std::string queue;
-        if (!FindQueue(profiles.server, first, queue))
+        if (!FindQueueName(profiles.server, first, queue))
         {
             ReportFormatted(reporter, IDS_NO_SUCH_QUEUE, MB_ICONINFORMATION, {first});
             break;
@@ -202,18 +164,17 @@ void MakeChange(const Arguments& arguments, const ServerProfiles& profiles,
 
 int RunShow(const Arguments& arguments)
 {
-    const ServerProfiles profiles = LocateServerProfiles();
+    const ServerSettings settings = ReadServerSettings();
+    const ServerProfiles& profiles = settings.profiles;
     CConsoleReporter reporter(false);
     CleanUpInterruptedCommand(profiles.server.GetPath(), reporter);
-    const std::wstring root =
-        WidenText(profiles.system.GetString(layout::kSettingsSection, layout::kRootDirKey));
-    const std::wstring display = StoredDisplayMode(profiles.server);
+    const std::wstring root = WidenText(settings.root);
+    const std::wstring display = ShownDisplayMode(settings.showCommand);
     std::vector<CJsonObject> queues;
     std::wstring queueLines;
-    for (const std::string& name : ReadQueueNames(profiles.server))
+    for (const std::string& name : settings.queueNames)
     {
-        const std::wstring dir =
-            WidenText(profiles.server.GetString(name.c_str(), layout::kQueueDirKey));
+        const std::wstring dir = WidenText(settings.QueueDir(name));
         queues.push_back(CJsonObject().Add("name", WidenText(name)).Add("dir", dir));
         queueLines += L"  " + WidenText(name) + L"\t" + dir + L"\n";
     }

@@ -1,6 +1,6 @@
 #include "cli/ConsoleOutput.h"
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace
 {

@@ -1,10 +1,10 @@
 #include "cli/ConsoleReporter.h"
 
+#include "base/NumberTexts.h"
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "cli/ConsoleCancel.h"
 #include "cli/ConsoleOutput.h"
-#include "framework/NumberTexts.h"
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
 #include "res/resource.h"
 
 namespace
@@ -23,10 +23,8 @@ CConsoleReporter::~CConsoleReporter()
     ClearProgressLine();
 }
 
-void CConsoleReporter::Report(const ReportedMessage& message)
+void CConsoleReporter::Tell(const ReportedMessage& message)
 {
-    if (message.id == IDS_DIR_UNCHANGED)
-        return;
     ClearProgressLine();
     m_messages.push_back(message.text);
     WriteError(message.text + L"\n");

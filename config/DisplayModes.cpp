@@ -1,7 +1,7 @@
 #include "config/DisplayModes.h"
 
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "res/resource.h"
 
 const DisplayMode g_displayModes[kDisplayModeCount] = {
@@ -11,12 +11,27 @@ const DisplayMode g_displayModes[kDisplayModeCount] = {
     {IDS_MODE_HIDDEN, SW_HIDE},
 };
 
-std::wstring DisplayModeName(UINT showCommand)
+namespace
+{
+const DisplayMode* ModeOf(UINT showCommand)
 {
     for (const DisplayMode& mode : g_displayModes)
         if (mode.showCommand == showCommand)
-            return LoadResourceTextW(mode.nameId);
-    return std::to_wstring(showCommand);
+            return &mode;
+    return nullptr;
+}
+} // namespace
+
+std::wstring DisplayModeName(UINT showCommand)
+{
+    const DisplayMode* mode = ModeOf(showCommand);
+    return mode != nullptr ? LoadResourceTextW(mode->nameId) : std::to_wstring(showCommand);
+}
+
+std::wstring ShownDisplayMode(UINT showCommand)
+{
+    const DisplayMode* mode = ModeOf(showCommand);
+    return mode != nullptr ? LoadResourceTextW(mode->nameId) : L"none";
 }
 
 bool FindDisplayMode(const std::wstring& name, UINT& showCommand)

@@ -27,3 +27,7 @@ bool FindDisplayMode(const std::wstring& name, UINT& showCommand);
 // The name of a show command as the display-mode list shows it ("Hidden"), or its number when
 // no mode carries it.
 std::wstring DisplayModeName(UINT showCommand);
+
+// The name of the mode that `showCommand` selects in the display-mode list, or "none" when it
+// selects none.
+std::wstring ShownDisplayMode(UINT showCommand);

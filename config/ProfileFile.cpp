@@ -1,6 +1,6 @@
 #include "config/ProfileFile.h"
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 #include <cstring>
 

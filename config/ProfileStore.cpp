@@ -1,7 +1,7 @@
 #include "config/ProfileStore.h"
 
-#include "framework/DiskSpace.h"
-#include "framework/WideText.h"
+#include "base/DiskSpace.h"
+#include "base/WideText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -134,13 +134,37 @@ StoreResult CCheckedChanges::Finish() const
     return m_result;
 }
 
-StoreResult ReplaceString(const CProfileFile& profile, const char* section, const char* key,
-                          const std::string& newValue, const std::string& oldValue)
+namespace
+{
+void Flush(const CProfileFile& profile)
+{
+    profile.DeleteKey(nullptr, nullptr);
+}
+
+// Makes the change's value `value` (none: removed), checked.
+StoreResult Put(const CProfileFile& profile, const SettingChange& change, const std::string& value)
 {
     CCheckedChanges changes(profile);
-    changes.Write(section, key, newValue);
-    const StoreResult result = changes.Finish();
-    if (!result.stored)
-        profile.WriteString(section, key, oldValue.empty() ? nullptr : oldValue.c_str());
+    if (change.onlyOneKey || value.empty())
+    {
+        if (changes.Remove(change.section, change.key))
+            Flush(profile);
+    }
+    if (!value.empty())
+        changes.Write(change.section, change.key, value);
+    if (change.onlyOneKey)
+        Flush(profile);
+    return changes.Finish();
+}
+} // namespace
+
+StoreResult StoreSetting(const CProfileFile& profile, const SettingChange& change)
+{
+    if (profile.GetString(change.section, change.key) != change.oldValue)
+        return {false, 0};
+    const StoreResult result = Put(profile, change, change.newValue);
+    const std::string now = profile.GetString(change.section, change.key);
+    if (!result.stored && now != change.oldValue && (now.empty() || now == change.newValue))
+        Put(profile, change, change.oldValue);
     return result;
 }

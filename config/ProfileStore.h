@@ -53,8 +53,20 @@ private:
     std::vector<std::pair<std::string, std::string>> m_changed;
 };
 
-// One checked write of [section] key = newValue in place of `oldValue`. When it fails, the old
-// value is written back (or the key removed, when there was none), as well as the platform
-// still allows, so that a failed store does not leave a half-made change behind.
-StoreResult ReplaceString(const CProfileFile& profile, const char* section, const char* key,
-                          const std::string& newValue, const std::string& oldValue);
+// A setting that a command stores: [section] key, found as `oldValue`, to become `newValue`.
+struct SettingChange
+{
+    const char* section;
+    const char* key;
+    std::string oldValue;
+    std::string newValue;
+    // Every key of that name is removed first, the file flushed, then the new one written and
+    // flushed, so that exactly one is left (a queue's directory); else the value is replaced.
+    bool onlyOneKey;
+};
+
+// Stores a setting as one checked change. The value is read again first: one that another
+// program changed meanwhile is not overwritten (error 0). When the store fails, the old value
+// is put back while the stored value is still the tool's own, so that a failed store does not
+// leave a half-made change behind.
+StoreResult StoreSetting(const CProfileFile& profile, const SettingChange& change);

@@ -1,5 +1,6 @@
 #include "config/QueueList.h"
 
+#include "base/WideText.h"
 #include "config/ConfigLayout.h"
 #include "config/NumberedKeys.h"
 
@@ -50,4 +51,15 @@ std::vector<std::string> ReadQueueNames(const CProfileFile& serverProfile)
             return names;
         names.push_back(found->second);
     }
+}
+
+bool FindQueueName(const CProfileFile& serverProfile, const std::wstring& name, std::string& queue)
+{
+    for (const std::string& listed : ReadQueueNames(serverProfile))
+        if (EqualIgnoringCase(name, WidenText(listed)))
+        {
+            queue = listed;
+            return true;
+        }
+    return false;
 }

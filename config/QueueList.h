@@ -10,3 +10,7 @@
 // thousands opens as fast as a short one; each name reads as GetString would give it (blanks
 // around it and one pair of enclosing quotes removed, at most 1023 characters).
 std::vector<std::string> ReadQueueNames(const CProfileFile& serverProfile);
+
+// The queue of the server profile that `name` names in any letter case, as [Queues] spells it;
+// false when there is none.
+bool FindQueueName(const CProfileFile& serverProfile, const std::wstring& name, std::string& queue);

@@ -1,6 +1,6 @@
 #include "config/StorableFolder.h"
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace
 {

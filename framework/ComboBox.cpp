@@ -1,6 +1,6 @@
 #include "framework/ComboBox.h"
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 #include "framework/WorkArea.h"
 
 #include <vector>

@@ -10,5 +10,9 @@ UINT RegisterAdminMessage()
 
 bool PostAdminMessage(WPARAM value, AdminCode code)
 {
+    // Message 0 would reach every window as WM_NULL: a caller that never registered it gets it
+    // registered now.
+    if (g_adminMessage == 0)
+        RegisterAdminMessage();
     return PostMessageA(HWND_BROADCAST, g_adminMessage, value, code) != FALSE;
 }

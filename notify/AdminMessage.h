@@ -19,7 +19,8 @@ extern UINT g_adminMessage;
 // Registers the admin message and stores its number in g_adminMessage.
 UINT RegisterAdminMessage();
 
-// Posts the admin message to every top-level window. Nothing is waited for; the result tells
+// Posts the admin message to every top-level window, registering it first when that has not
+// been done. Nothing is waited for; the result tells
 // only whether the message was posted at all (a process outside the desktop of the running
 // server posts to no window of it).
 bool PostAdminMessage(WPARAM value, AdminCode code);

@@ -1,9 +1,9 @@
 #include "relocate/ChangeJournal.h"
 
+#include "base/WideText.h"
 #include "config/ProfileFile.h"
-#include "framework/WideText.h"
 #include "relocate/AdministratorsOnly.h"
-#include "relocate/CreatedEntries.h"
+#include "relocate/DirectoryPrimitives.h"
 #include "relocate/SentMessageWait.h"
 
 #include <shlobj.h>

@@ -1,6 +1,6 @@
 #include "relocate/ChangeLock.h"
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 #include "relocate/AdministratorsOnly.h"
 #include "relocate/SentMessageWait.h"
 

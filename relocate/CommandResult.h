@@ -7,20 +7,21 @@
 // How a command ended, as both front ends tell it (the command line as its exit code).
 enum class CommandOutcome
 {
-    kChanged,             // stored and broadcast
+    kChanged,             // stored and broadcast (with what-if: would be)
     kUnchanged,           // the setting already was so
     kRefused,             // refused before anything changed
+    kTryLater,            // another change runs, a job is busy, or the spool kept changing
+    kCancelled,           // cancelled by the user or the session's end; taken back
     kFailed,              // failed; everything it had changed is taken back
-    kFailedWithLeftovers, // failed, and some of its copies could not be removed
-    kCancelled,           // cancelled by the user; taken back
-    kTryLater             // another change runs, a job is busy, or the spool kept changing
+    kFailedWithLeftovers, // failed, and copies stay in the new directory (listed, or why)
 };
 
 struct CommandOptions
 {
     bool whatIf = false; // make every check and count what would be carried; change nothing
-    // A setting that already has the value asked for is left as it is, and the command ends
-    // as unchanged (the dialog writes it again all the same).
+    // A setting that already has the value asked for, or names the same folder, is left as it
+    // is, without a message: the command ends as unchanged (the dialog writes a display mode
+    // again all the same, and says when a directory has not changed).
     bool leaveUnchanged = false;
     DWORD lockWaitMs = 2000;
 };

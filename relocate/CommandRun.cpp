@@ -1,8 +1,9 @@
 #include "relocate/CommandRun.h"
 
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "notify/ChangeAudit.h"
+#include "relocate/DirectoryMover.h"
 #include "relocate/Reporting.h"
 #include "res/resource.h"
 
@@ -10,10 +11,8 @@
 
 namespace
 {
-// Message 26 lists this many paths, then how many more there are.
+// IDS_COPIES_LEFT lists this many paths, then how many more there are.
 const size_t kMostPathsListed = 10;
-
-CCommandRun* s_running = nullptr;
 
 std::wstring ListedPaths(const std::vector<std::wstring>& paths)
 {
@@ -26,13 +25,13 @@ std::wstring ListedPaths(const std::vector<std::wstring>& paths)
     return lines;
 }
 
-void ReportLeftCopies(IReporter& reporter, const std::vector<std::wstring>& left)
+void ReportLeftCopies(CReporter& reporter, const std::vector<std::wstring>& left)
 {
     ReportFormatted(reporter, IDS_COPIES_LEFT, MB_ICONEXCLAMATION, {ListedPaths(left)});
 }
 
 // Cleans up after a journal left behind, for the holder of the server's lock.
-void RecoverInterrupted(CChangeJournal& journal, IReporter& reporter)
+void RecoverInterrupted(CChangeJournal& journal, CReporter& reporter)
 {
     CChangeJournal::Recovery recovery;
     if (!journal.RecoverInterrupted(recovery) || recovery.listed == 0 || recovery.stored)
@@ -46,127 +45,134 @@ void RecoverInterrupted(CChangeJournal& journal, IReporter& reporter)
 }
 } // namespace
 
-// Passes everything on, and keeps what the run needs of it: the last failure reported, for
-// the event log, and a cancel that the session's end asks for.
-class CCommandRun::CRecordingReporter : public IReporter
-{
-public:
-    explicit CRecordingReporter(IReporter& inner) : m_inner(inner) {}
-
-    void Report(const ReportedMessage& message) override
-    {
-        m_lastMessage = message.text;
-        m_inner.Report(message);
-    }
-    void BeginStep(const std::wstring& text, ULONGLONG files, ULONGLONG bytes) override
-    {
-        m_inner.BeginStep(text, files, bytes);
-    }
-    void SetTotals(ULONGLONG files, ULONGLONG bytes) override { m_inner.SetTotals(files, bytes); }
-    void SetDone(ULONGLONG files, ULONGLONG bytes) override { m_inner.SetDone(files, bytes); }
-    void Pump() override { m_inner.Pump(); }
-    bool IsCancelled() const override { return m_abandoned || m_inner.IsCancelled(); }
-    void AllowCancel(bool allowed) override { m_inner.AllowCancel(allowed); }
-    void SetActivity(const std::wstring& description) override { m_inner.SetActivity(description); }
-    void EndProgress() override { m_inner.EndProgress(); }
-
-    const std::wstring& LastMessage() const { return m_lastMessage; }
-    void Abandon() { m_abandoned = true; }
-
-private:
-    IReporter& m_inner;
-    std::wstring m_lastMessage;
-    bool m_abandoned = false;
-};
-
-CCommandRun::CCommandRun(const std::string& serverProfilePath, IReporter& reporter,
+CCommandRun::CCommandRun(const std::string& serverProfilePath, CReporter& reporter,
                          const CommandOptions& options, std::wstring what)
-    : m_options(options), m_what(std::move(what)), m_reporter(new CRecordingReporter(reporter)),
-      m_lock(serverProfilePath), m_journal(m_lock.Key(), [this] { m_reporter->Pump(); }),
-      m_created(&m_journal), m_outerRun(s_running)
+    : m_options(options), m_what(std::move(what)), m_reporter(reporter), m_lock(serverProfilePath),
+      m_journal(m_lock.Key(), [this] { m_reporter.Pump(); }), m_created(&m_journal)
 {
-    s_running = this;
 }
 
+// Only an exception that Run does not catch leaves a run unfinished.
 CCommandRun::~CCommandRun()
 {
-    // Only an exception leaves a run unfinished; Run has then ended it already.
     if (!m_finished)
-    {
-        const std::vector<std::wstring> left = RollBack();
-        m_journal.End(!left.empty());
-    }
-    s_running = m_outerRun;
+        m_journal.End(!RollBack().empty());
 }
 
-CommandResult CCommandRun::Run(const std::function<CommandResult()>& body)
+CommandResult CCommandRun::Run(const std::function<CommandResult()>& steps)
 {
     try
     {
-        return body();
+        return steps();
     }
     catch (const std::exception& error)
     {
         if (m_finished)
             throw;
-        const std::vector<std::wstring> left = RollBack();
-        m_journal.End(!left.empty());
-        if (!left.empty())
-            ReportLeftCopies(Reporter(), left);
-        ReportFormatted(Reporter(), IDS_COMMAND_STOPPED, MB_ICONSTOP, {WidenText(error.what())});
-        if (m_carrying)
-            AuditNotChanged(m_what, m_reporter->LastMessage());
-        if (!left.empty())
-            AuditLeftBehind(m_what, left);
-        m_result.outcome =
-            left.empty() ? CommandOutcome::kFailed : CommandOutcome::kFailedWithLeftovers;
-        Finish();
-        return m_result;
+        ReportFormatted(m_reporter, IDS_COMMAND_STOPPED, MB_ICONSTOP, {WidenText(error.what())});
+        return End(CommandOutcome::kFailed);
     }
 }
 
 bool CCommandRun::Begin()
 {
-    if (m_lock.Take(m_options.lockWaitMs, [this] { return !m_reporter->IsCancelled(); }) ==
+    if (m_lock.Take(m_options.lockWaitMs, [this] { return !Cancelled(); }) ==
         CChangeLock::Result::kBusy)
     {
         if (!Cancelled())
-            ReportMessage(Reporter(), IDS_ANOTHER_ADMINISTRATOR, MB_ICONINFORMATION);
+            ReportMessage(m_reporter, IDS_ANOTHER_ADMINISTRATOR, MB_ICONINFORMATION);
         return false;
     }
-    RecoverInterrupted(m_journal, Reporter());
+    RecoverInterrupted(m_journal, m_reporter);
     return true;
 }
 
-IReporter& CCommandRun::Reporter()
+bool CCommandRun::Survey(CContentMover& mover)
 {
-    return *m_reporter;
+    if (!mover.Survey())
+        return false;
+    m_result.files = mover.SourceFiles();
+    m_result.bytes = mover.SourceBytes();
+    m_result.freeBytes = mover.FreeBytes();
+    return true;
 }
 
-bool CCommandRun::Cancelled() const
-{
-    return m_reporter->IsCancelled();
-}
-
-CCreatedEntries& CCommandRun::StartCarrying(const std::wstring& destination,
-                                            const std::wstring& activity)
+void CCommandRun::StartCarrying(const std::wstring& destination, const std::wstring& activity)
 {
     m_carrying = true;
     m_journal.Begin(destination);
-    m_reporter->SetActivity(activity);
-    return m_created;
+    m_reporter.SetActivity(activity, [this] { Abandon(); });
 }
 
-bool CCommandRun::BeginStore(const CProfileFile& profile, const char* section, const char* key,
-                             const std::string& value)
+CommandResult CCommandRun::Store(const CProfileFile& profile, const SettingChange& change,
+                                 AdminCode code, WPARAM codeValue)
 {
-    m_journal.NoteStore(profile.GetPath(), section, key, value);
-    // The last look at the cancel: it may have come with the last pump of the command's work,
-    // or while the journal was put on disk.
-    if (Cancelled())
-        return false;
-    m_store = NotedStore{profile, section, key, value};
-    return true;
+    if (m_carrying)
+    {
+        m_journal.NoteStore(profile.GetPath(), change.section, change.key, change.newValue);
+        // The last look at the cancel: it may have come with the last pump of the command's
+        // work, or while the journal was put on disk.
+        if (Cancelled())
+            return End(CommandOutcome::kFailed);
+        m_store.emplace(NotedStore{profile, change.section, change.key, change.newValue});
+    }
+    const StoreResult stored = StoreSetting(profile, change);
+    if (!stored.stored)
+    {
+        ReportStoreFailure(m_reporter, WidenText(profile.GetPath()), stored.error);
+        return End(CommandOutcome::kFailed);
+    }
+    m_result.notified = PostAdminMessage(codeValue, code);
+    m_journal.End(false);
+    AuditChanged(m_what, WidenText(m_result.before), WidenText(m_result.after));
+    Finish(CommandOutcome::kChanged);
+    return m_result;
+}
+
+CommandResult CCommandRun::End(CommandOutcome outcome)
+{
+    if (m_finished)
+        return m_result;
+    // A cancel that the user asked for, not one that a failure ended in.
+    if (Cancelled() && (outcome == CommandOutcome::kFailed || outcome == CommandOutcome::kTryLater))
+        outcome = CommandOutcome::kCancelled;
+    const std::wstring failure = m_reporter.LastReported();
+    // Copies that a store which failed all the same left named in the profile stay.
+    if (StoreLanded())
+        outcome = CommandOutcome::kFailedWithLeftovers;
+    const std::vector<std::wstring> left = RollBack();
+    // What could not be removed is left to a later run's cleanup too.
+    m_journal.End(!left.empty());
+    m_reporter.EndProgress();
+    if (!left.empty())
+    {
+        ReportLeftCopies(m_reporter, left);
+        outcome = CommandOutcome::kFailedWithLeftovers;
+    }
+    else if (outcome == CommandOutcome::kCancelled)
+        ReportMessage(m_reporter, IDS_MOVE_CANCELLED, MB_ICONINFORMATION);
+    if (m_carrying)
+    {
+        AuditNotChanged(m_what, outcome == CommandOutcome::kCancelled ? m_reporter.LastReported()
+                                                                      : failure);
+        if (!left.empty())
+            AuditLeftBehind(m_what, left);
+    }
+    Finish(outcome);
+    return m_result;
+}
+
+// The session is ending under the move: what it created is removed now, as far as it can be,
+// and its journal kept for the rest. The command, still on the stack, stops at its next look at
+// the cancel and says nothing more.
+void CCommandRun::Abandon()
+{
+    if (m_finished || !m_carrying)
+        return;
+    const std::vector<std::wstring> left =
+        StoreLanded() ? std::vector<std::wstring>() : m_created.Undo();
+    m_journal.End(!left.empty());
+    Finish(CommandOutcome::kCancelled);
 }
 
 bool CCommandRun::StoreLanded() const
@@ -184,114 +190,28 @@ std::vector<std::wstring> CCommandRun::RollBack()
     m_currentDirectory.ReturnNow();
     if (StoreLanded())
         return {};
-    IReporter& reporter = *m_reporter;
     if (m_created.Count() > 0)
     {
-        reporter.BeginStep(LoadResourceTextW(IDS_STEP_REMOVING_COPIES), m_created.Count(), 0);
-        reporter.AllowCancel(false);
+        m_reporter.BeginStep(LoadResourceTextW(IDS_STEP_REMOVING_COPIES), m_created.Count(), 0);
+        m_reporter.AllowCancel(false);
     }
     return m_created.Undo(
-        [&reporter](size_t undone)
+        [this](size_t undone)
         {
-            reporter.SetDone(undone, 0);
-            reporter.Pump();
+            m_reporter.SetDone(undone, 0);
+            m_reporter.Pump();
         });
 }
 
-void CCommandRun::Finish()
+void CCommandRun::Finish(CommandOutcome outcome)
 {
+    m_result.outcome = outcome;
     m_finished = true;
-    m_reporter->SetActivity(std::wstring());
-    m_reporter->EndProgress();
+    m_reporter.SetActivity(std::wstring(), nullptr);
+    m_reporter.EndProgress();
 }
 
-CommandResult CCommandRun::Refuse(CommandOutcome outcome)
-{
-    m_journal.End(false);
-    m_result.outcome = outcome;
-    Finish();
-    return m_result;
-}
-
-CommandResult CCommandRun::Fail(CommandOutcome outcome)
-{
-    if (m_finished)
-        return m_result;
-    const std::wstring failure = m_reporter->LastMessage();
-    const std::vector<std::wstring> left = RollBack();
-    // What could not be removed is left to a later run's cleanup too.
-    m_journal.End(!left.empty());
-    m_result.outcome = outcome;
-    // A cancel that the user asked for, not one that a failure ended in.
-    if (Cancelled() && outcome == CommandOutcome::kFailed)
-        m_result.outcome = CommandOutcome::kCancelled;
-    m_reporter->EndProgress();
-    if (!left.empty())
-    {
-        ReportLeftCopies(Reporter(), left);
-        m_result.outcome = CommandOutcome::kFailedWithLeftovers;
-    }
-    else if (m_result.outcome == CommandOutcome::kCancelled)
-        ReportMessage(Reporter(), IDS_MOVE_CANCELLED, MB_ICONINFORMATION);
-    if (m_carrying)
-    {
-        AuditNotChanged(m_what, m_result.outcome == CommandOutcome::kCancelled
-                                    ? m_reporter->LastMessage()
-                                    : failure);
-        if (!left.empty())
-            AuditLeftBehind(m_what, left);
-    }
-    Finish();
-    return m_result;
-}
-
-CommandResult CCommandRun::FailKeepingCopies()
-{
-    m_journal.End(false);
-    if (m_carrying)
-        AuditNotChanged(m_what, m_reporter->LastMessage());
-    // Not taken back: the copies stay, for the profile may name them.
-    m_result.outcome = CommandOutcome::kFailedWithLeftovers;
-    Finish();
-    return m_result;
-}
-
-CommandResult CCommandRun::Succeed()
-{
-    m_journal.End(false);
-    AuditChanged(m_what, WidenText(m_result.before), WidenText(m_result.after));
-    m_result.outcome = CommandOutcome::kChanged;
-    Finish();
-    return m_result;
-}
-
-CommandResult CCommandRun::EndWhatIf()
-{
-    m_result.outcome = CommandOutcome::kChanged;
-    Finish();
-    return m_result;
-}
-
-void CCommandRun::AbandonRunning()
-{
-    CCommandRun* run = s_running;
-    if (run == nullptr || run->m_finished || !run->m_carrying)
-        return;
-    run->m_reporter->Abandon();
-    const std::vector<std::wstring> left =
-        run->StoreLanded() ? std::vector<std::wstring>() : run->m_created.Undo();
-    run->m_journal.End(!left.empty());
-    // The command, still on the stack, stops at its next look at the cancel, and says nothing.
-    run->m_result.outcome = CommandOutcome::kCancelled;
-    run->Finish();
-}
-
-bool CCommandRun::IsCarrying()
-{
-    return s_running != nullptr && s_running->m_carrying && !s_running->m_finished;
-}
-
-void CleanUpInterruptedCommand(const std::string& serverProfilePath, IReporter& reporter)
+void CleanUpInterruptedCommand(const std::string& serverProfilePath, CReporter& reporter)
 {
     CChangeLock lock(serverProfilePath);
     if (lock.Take(0) == CChangeLock::Result::kBusy)

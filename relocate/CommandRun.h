@@ -1,87 +1,79 @@
 #pragma once
 
-#include "framework/Reporter.h"
+#include "config/ProfileFile.h"
+#include "config/ProfileStore.h"
+#include "notify/AdminMessage.h"
 #include "relocate/ChangeJournal.h"
 #include "relocate/ChangeLock.h"
 #include "relocate/CommandResult.h"
 #include "relocate/CreatedEntries.h"
 #include "relocate/DirectoryPrimitives.h"
-
-#include "config/ProfileFile.h"
+#include "relocate/Reporter.h"
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 
+class CContentMover;
+
 // What one command that changes a setting holds from its start to its end: the server's lock,
-// the reporter it tells its user through, the current directory it found (to which it returns
-// whatever happens), and, once it carries files, the entries it creates with their journal.
-// Those stay only when the command stores its change; however else it ends (a failure, a
-// cancel, an exception, the session ending) they are removed again.
+// the reporter, the current directory it found (to which it returns whatever happens) and,
+// once it carries files, the entries it creates with their journal. To use:
+// - Run the command's steps inside Run; they start with Begin.
+// - A carry-over surveys with Survey, then StartCarrying gives the entries to create.
+// - The steps end in Store (the change, stored and told), or in End with how they ended.
+// Whatever does not end in a stored change removes what it created again, however it ends (a
+// failure, a cancel, an exception, the session ending).
 class CCommandRun
 {
 public:
     // The run of a change of the server whose profile is `serverProfilePath`; `what` names the
     // setting for the event log ("directory of queue Alpha").
-    CCommandRun(const std::string& serverProfilePath, IReporter& reporter,
+    CCommandRun(const std::string& serverProfilePath, CReporter& reporter,
                 const CommandOptions& options, std::wstring what);
     ~CCommandRun();
     CCommandRun(const CCommandRun&) = delete;
     CCommandRun& operator=(const CCommandRun&) = delete;
 
-    // Runs `body` (the command's steps, ending in one of the endings below) with this run
-    // held. An exception it throws ends the command: what it carried is removed, then message
-    // 27 gives the exception's text.
-    CommandResult Run(const std::function<CommandResult()>& body);
+    // Runs `steps`; an exception they throw ends the command as a failure (IDS_COMMAND_STOPPED
+    // gives its text).
+    CommandResult Run(const std::function<CommandResult()>& steps);
 
-    // Takes the server's lock within the options' wait (message 23 when another holds it),
-    // then cleans up after an interrupted earlier command (message 25). False without it.
+    // Takes the server's lock within the options' wait (IDS_ANOTHER_ADMINISTRATOR when another
+    // holds it), then cleans up after an interrupted earlier command. False without it.
     bool Begin();
 
-    IReporter& Reporter();
+    CReporter& Reporter() { return m_reporter; }
     const CommandOptions& Options() const { return m_options; }
     CommandResult& Result() { return m_result; }
-    bool Cancelled() const;
+    bool Cancelled() const { return m_reporter.IsCancelled(); }
 
+    // Surveys a carry-over and puts its counts into the result; false when it was refused.
+    bool Survey(CContentMover& mover);
     // Starts carrying files into `destination`: every entry created from now on is journaled,
     // and `activity` names the move for a shutdown that would cut it off.
-    CCreatedEntries& StartCarrying(const std::wstring& destination, const std::wstring& activity);
+    void StartCarrying(const std::wstring& destination, const std::wstring& activity);
     CCreatedEntries& Created() { return m_created; }
 
-    // The command is about to set [section] key of `profile` to `value`. Once that reads back,
-    // the copies stay however the command ends, and a later cleanup leaves them too. False when
-    // the command was cancelled or abandoned by then: it must fail without storing.
-    bool BeginStore(const CProfileFile& profile, const char* section, const char* key,
-                    const std::string& value);
-
-    // Endings. Refuse: nothing had changed (message already given). Fail: what the command
-    // created is removed; a cancel says so (message 22), copies that could not be removed are
-    // listed (message 26). FailKeepingCopies: a store may have left the new directory in the
-    // profile, whose copies must then stay whole (failed, not taken back). Succeed: the change
-    // is stored and recorded.
-    CommandResult Refuse(CommandOutcome outcome);
-    CommandResult Fail(CommandOutcome outcome = CommandOutcome::kFailed);
-    CommandResult FailKeepingCopies();
-    CommandResult Succeed();
-    // A what-if run that made every check: the change would be made.
-    CommandResult EndWhatIf();
-
-    // The session is ending under a running command: what it created is removed now, as far as
-    // it can be, and its journal kept for the rest; the command then stops as if cancelled.
-    static void AbandonRunning();
-    // True while a command carries files.
-    static bool IsCarrying();
+    // The one ending of a change: stores it in `profile` (after a last look at the cancel),
+    // tells the server with `code` and `codeValue`, and records it. A store that fails is
+    // reported (IDS_STORE_FAILED) and ends the command as End does.
+    CommandResult Store(const CProfileFile& profile, const SettingChange& change, AdminCode code,
+                        WPARAM codeValue = 0);
+    // Every other ending. kChanged: a what-if run found that the change would be made. A
+    // failure of a command the user cancelled counts as cancelled; what it created is removed,
+    // and what could not be is listed (IDS_COPIES_LEFT).
+    CommandResult End(CommandOutcome outcome);
 
 private:
-    class CRecordingReporter;
+    void Abandon();
     std::vector<std::wstring> RollBack();
     bool StoreLanded() const;
-    void Finish();
+    void Finish(CommandOutcome outcome);
 
     const CommandOptions m_options;
     const std::wstring m_what;
-    std::unique_ptr<CRecordingReporter> m_reporter;
+    CReporter& m_reporter;
     CChangeLock m_lock;
     CChangeJournal m_journal;
     CCurrentDirectoryKeeper m_currentDirectory;
@@ -89,7 +81,7 @@ private:
     CommandResult m_result;
     struct NotedStore
     {
-        CProfileFile profile;
+        const CProfileFile& profile;
         std::string section;
         std::string key;
         std::string value;
@@ -97,9 +89,8 @@ private:
     std::optional<NotedStore> m_store;
     bool m_carrying = false;
     bool m_finished = false;
-    CCommandRun* m_outerRun;
 };
 
 // Run at a front end's start: cleans up after a command that an earlier run left unfinished,
 // unless another run holds the server's lock now (its journal is then its own).
-void CleanUpInterruptedCommand(const std::string& serverProfilePath, IReporter& reporter);
+void CleanUpInterruptedCommand(const std::string& serverProfilePath, CReporter& reporter);

@@ -18,10 +18,15 @@ public:
     explicit CCreatedEntries(CChangeJournal* journal = nullptr) : m_journal(journal) {}
 
     void AddFile(const std::wstring& path);
-    void AddDirectory(const std::wstring& path);
+    void AddFolder(const std::wstring& path);
 
-    // True when this command created the file at `path` (as spelled when it was added).
+    // True when this command created the file or directory at `path` (as spelled when it was
+    // added).
     bool HasFile(const std::wstring& path) const;
+    bool HasFolder(const std::wstring& path) const;
+    // Removes a directory this command created, now, as Undo would; false when it is still
+    // there.
+    bool RemoveFolder(const std::wstring& path);
     // Removes a file this command created, now, as Undo would; false when it is still there.
     bool RemoveFile(const std::wstring& path);
 
@@ -41,8 +46,5 @@ private:
     CChangeJournal* m_journal;
     std::vector<Entry> m_entries;
     std::unordered_set<std::wstring> m_files;
+    std::unordered_set<std::wstring> m_folders;
 };
-
-// Removes a file or an empty directory that a command created; true when it is gone (or was
-// never there, or is a directory that holds what others put there, which stays).
-bool RemoveCreatedEntry(bool directory, const std::wstring& path);

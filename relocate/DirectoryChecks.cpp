@@ -1,12 +1,12 @@
 #include "relocate/DirectoryChecks.h"
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 #include "relocate/FileIdentity.h"
 #include "relocate/Reporting.h"
 #include "res/resource.h"
 
-bool IsDirectoryChange(const std::string& storedDir, const std::string& newDir, IReporter& reporter,
-                       CommandOutcome& outcome, bool sameFolderIsUnchanged)
+bool IsDirectoryChange(const std::string& storedDir, const std::string& newDir, CReporter& reporter,
+                       CommandOutcome& outcome, bool leaveUnchanged)
 {
     // An empty target would carry the files into the root of the current drive.
     if (newDir.empty() && !storedDir.empty())
@@ -15,10 +15,11 @@ bool IsDirectoryChange(const std::string& storedDir, const std::string& newDir, 
         outcome = CommandOutcome::kRefused;
         return false;
     }
-    if (newDir == storedDir || (sameFolderIsUnchanged && !storedDir.empty() &&
+    if (newDir == storedDir || (leaveUnchanged && !storedDir.empty() &&
                                 IsSameFileSystemObject(WidenText(storedDir), WidenText(newDir))))
     {
-        ReportMessage(reporter, IDS_DIR_UNCHANGED, MB_ICONINFORMATION);
+        if (!leaveUnchanged)
+            ReportMessage(reporter, IDS_DIR_UNCHANGED, MB_ICONINFORMATION);
         outcome = CommandOutcome::kUnchanged;
         return false;
     }

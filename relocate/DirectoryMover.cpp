@@ -1,12 +1,13 @@
 #include "relocate/DirectoryMover.h"
 
-#include "framework/DiskSpace.h"
-#include "framework/NumberTexts.h"
-#include "framework/Reporter.h"
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
+#include "base/DiskSpace.h"
+#include "base/NumberTexts.h"
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "relocate/CreatedEntries.h"
 #include "relocate/FileCopy.h"
+#include "relocate/MoveHold.h"
+#include "relocate/Reporter.h"
 #include "relocate/Reporting.h"
 #include "res/resource.h"
 
@@ -54,7 +55,7 @@ void CopyFolderTime(const std::wstring& from, const std::wstring& to)
 } // namespace
 
 CContentMover::CContentMover(const std::string& source, const std::string& destination,
-                             IReporter& reporter, CCreatedEntries* created)
+                             CReporter& reporter, CCreatedEntries& created)
     : m_narrowSource(source), m_source(WidenText(source)), m_destination(WidenText(destination)),
       m_reporter(reporter), m_created(created)
 {
@@ -90,6 +91,7 @@ bool CContentMover::Survey()
                         {m_source, ErrorTextW(errno)});
         return false;
     }
+    const bool freeKnown = FreeBytesAvailable(m_destination, m_freeBytes);
     // Copying a directory onto itself would truncate every file before reading it.
     m_sameDirectory = IsSameFileSystemObject(m_source, m_destination);
     if (m_sameDirectory)
@@ -101,8 +103,7 @@ bool CContentMover::Survey()
     m_reporter.BeginStep(FormatMessageText(IDS_STEP_COPYING, {m_destination}), 0, 0);
     if (!FitsPathLimit(m_destination, kLongestFolderPath) || !Count(std::wstring()) || Cancelled())
         return false;
-    FreeBytesAvailable(m_destination, m_freeBytes);
-    if (!HasRoomForOneCopy())
+    if (freeKnown && !HasRoomForOneCopy())
         return false;
     m_reporter.SetTotals(m_sourceFiles, m_sourceBytes);
     return true;
@@ -150,12 +151,11 @@ bool CContentMover::FitsPathLimit(const std::wstring& path, size_t limit)
 
 bool CContentMover::HasRoomForOneCopy()
 {
-    ULONGLONG available = 0;
-    if (!FreeBytesAvailable(m_destination, available) || available >= m_sourceBytes)
+    if (m_freeBytes >= m_sourceBytes)
         return true;
     ReportFormatted(m_reporter, IDS_NOT_ENOUGH_SPACE, MB_ICONEXCLAMATION,
                     {m_destination, m_source, WidenText(ByteSizeText(m_sourceBytes)),
-                     WidenText(ByteSizeText(available))});
+                     WidenText(ByteSizeText(m_freeBytes))});
     return false;
 }
 
@@ -259,7 +259,10 @@ CContentMover::Outcome CContentMover::CopyEntry(const std::wstring& relative,
                                            });
     auto& files = m_carried[relative].files;
     if (copied.result == CopyResult::kCopied)
+    {
         files[name] = {copied.bytes, copied.lastWrite};
+        HoldMoveAt("copy", m_reporter);
+    }
     else if (copied.result != CopyResult::kSourceGone)
         files.erase(name);
     if (first && copied.result != CopyResult::kCancelled)
@@ -287,11 +290,7 @@ CContentMover::Outcome CContentMover::CarrySubfolder(const std::wstring& relativ
     const std::wstring below = Below(relative, name);
     const std::wstring to = DestinationOf(below);
     if (CreateDirectoryW(to.c_str(), nullptr))
-    {
-        m_createdFolders.insert(below);
-        if (m_created != nullptr)
-            m_created->AddDirectory(to);
-    }
+        m_created.AddFolder(to);
     else if (GetLastError() != ERROR_ALREADY_EXISTS)
     {
         const int error = ErrnoFromPlatformError(GetLastError());
@@ -416,7 +415,7 @@ bool CContentMover::RemoveCopy(const std::wstring& relative, const std::wstring&
 {
     const std::wstring copy = DestinationOf(Below(relative, name));
     m_carried[relative].files.erase(name);
-    return m_created == nullptr || !m_created->HasFile(copy) || m_created->RemoveFile(copy);
+    return !m_created.HasFile(copy) || m_created.RemoveFile(copy);
 }
 
 bool CContentMover::RemoveFolderCopy(const std::wstring& relative)
@@ -431,9 +430,8 @@ bool CContentMover::RemoveFolderCopy(const std::wstring& relative)
     for (const std::wstring& folder : carried.folders)
         removed = RemoveFolderCopy(Below(relative, folder)) && removed;
     m_carried.erase(relative);
-    if (m_createdFolders.erase(relative) != 0)
-        removed = RemoveCreatedEntry(true, DestinationOf(relative)) && removed;
-    return removed;
+    const std::wstring copy = DestinationOf(relative);
+    return (!m_created.HasFolder(copy) || m_created.RemoveFolder(copy)) && removed;
 }
 
 std::vector<std::wstring> CContentMover::CarriedFiles(const std::wstring& pattern) const
@@ -475,13 +473,8 @@ bool CContentMover::CanCreateIn(const std::wstring& folder)
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_EXISTS;
     CloseHandle(file);
-    if (m_created != nullptr)
-    {
-        m_created->AddFile(probe);
-        m_created->RemoveFile(probe);
-    }
-    else
-        DeleteFileW(probe.c_str());
+    m_created.AddFile(probe);
+    m_created.RemoveFile(probe);
     return true;
 }
 
@@ -511,8 +504,9 @@ void CContentMover::AddWork(ULONGLONG files, ULONGLONG bytes)
 }
 
 int MoveDirectoryContents(const std::string& source, const std::string& destination,
-                          IReporter& reporter, CCreatedEntries* created)
+                          CReporter& reporter)
 {
+    CCreatedEntries created;
     CContentMover mover(source, destination, reporter, created);
     return mover.Survey() && mover.Carry() && mover.Settle() == CContentMover::Settled::kSettled
                ? 1

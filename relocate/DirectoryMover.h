@@ -12,7 +12,7 @@
 #include <vector>
 
 class CCreatedEntries;
-class IReporter;
+class CReporter;
 
 // Carries every entry of a source directory over into a destination directory (both absolute
 // paths in the host code page, used as given), copying each file and deleting nothing in the
@@ -43,8 +43,8 @@ class IReporter;
 class CContentMover
 {
 public:
-    CContentMover(const std::string& source, const std::string& destination, IReporter& reporter,
-                  CCreatedEntries* created);
+    CContentMover(const std::string& source, const std::string& destination, CReporter& reporter,
+                  CCreatedEntries& created);
     CContentMover(const CContentMover&) = delete;
     CContentMover& operator=(const CContentMover&) = delete;
 
@@ -124,8 +124,8 @@ private:
     const std::string m_narrowSource;
     const std::wstring m_source;
     const std::wstring m_destination;
-    IReporter& m_reporter;
-    CCreatedEntries* m_created;
+    CReporter& m_reporter;
+    CCreatedEntries& m_created;
     CCurrentDirectoryKeeper m_currentDirectory;
     bool m_sameDirectory = false;
     FileIdentity m_sourceIdentity;
@@ -134,8 +134,6 @@ private:
     // Then a folder carried into the destination could be one of the source's own.
     bool m_destinationHoldsSource = false;
     std::unordered_map<std::wstring, CarriedFolder> m_carried;
-    // The folders below the top that this move created.
-    std::unordered_set<std::wstring> m_createdFolders;
     std::unordered_set<std::wstring> m_counted;
     ULONGLONG m_sourceFiles = 0;
     ULONGLONG m_sourceBytes = 0;
@@ -147,4 +145,4 @@ private:
 // Survey, Carry and Settle in one: 1 when every entry was carried over and the source held
 // still, 0 otherwise (0 at once when the source cannot be entered).
 int MoveDirectoryContents(const std::string& source, const std::string& destination,
-                          IReporter& reporter, CCreatedEntries* created = nullptr);
+                          CReporter& reporter);

@@ -1,7 +1,7 @@
 #include "relocate/DirectoryPrimitives.h"
 
-#include "framework/ErrorTexts.h"
-#include "framework/WideText.h"
+#include "base/ErrorTexts.h"
+#include "base/WideText.h"
 #include "relocate/Reporting.h"
 #include "res/resource.h"
 
@@ -44,7 +44,7 @@ bool SelectDrive(int drive)
 }
 
 // Switches to `path`'s drive with the "insert disk" box suppressed; reports a failure itself.
-bool SwitchDriveFor(const std::string& path, IReporter& reporter)
+bool SwitchDriveFor(const std::string& path, CReporter& reporter)
 {
     const int target = DriveNumberOf(path[0]);
     const int previous = CurrentDriveNumber();
@@ -77,7 +77,7 @@ std::wstring JoinPath(const std::wstring& directory, const std::wstring& name)
     return directory + L'\\' + name;
 }
 
-int ChangeDirectory(const std::string& path, IReporter& reporter)
+int ChangeDirectory(const std::string& path, CReporter& reporter)
 {
     if (path.empty())
     {
@@ -205,4 +205,23 @@ bool IsLinkAt(const std::wstring& path)
         return false;
     FindClose(search);
     return IsLinkEntry(EntryOf(data));
+}
+
+bool RemoveCreatedEntry(bool directory, const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;
+    // Something else of that name has taken the entry's place: it is not ours to remove.
+    if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != directory)
+        return true;
+    if (directory && !RemoveDirectoryW(path.c_str()))
+        return GetLastError() == ERROR_DIR_NOT_EMPTY;
+    if (!directory)
+    {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
+    // Some platforms report a removal that the file system then refuses as done.
+    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }

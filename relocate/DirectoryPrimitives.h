@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/ErrorTexts.h"
+#include "base/ErrorTexts.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-class IReporter;
+class CReporter;
 
 // Directory operations shared by the relocation commands. The int results are 0 for success
 // and -1 for failure with the error number (errno) set; callers read it at once and quote
@@ -30,7 +30,7 @@ std::wstring JoinPath(const std::wstring& directory, const std::wstring& name);
 // as the drive letter, whatever it is. An empty path reports message 13, a drive that cannot
 // be selected message 14; both then leave error number 2. A directory that cannot be entered
 // reports nothing.
-int ChangeDirectory(const std::string& path, IReporter& reporter);
+int ChangeDirectory(const std::string& path, CReporter& reporter);
 
 // Writes the current directory into `buffer`; false, with the buffer untouched, when it does
 // not fit.
@@ -90,3 +90,7 @@ bool IsLinkEntry(const FoundEntry& entry);
 
 // True when the existing entry at `path` leads elsewhere, as IsLinkEntry tells it.
 bool IsLinkAt(const std::wstring& path);
+
+// Removes a file or an empty directory that a command created; true when it is gone (or was
+// never there, or is a directory that holds what others put there, which stays).
+bool RemoveCreatedEntry(bool directory, const std::wstring& path);

@@ -1,12 +1,10 @@
 #include "relocate/DisplayModeChange.h"
 
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "config/ConfigLayout.h"
 #include "config/DisplayModes.h"
 #include "config/PlacementRecord.h"
-#include "config/ProfileStore.h"
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
-#include "notify/AdminMessage.h"
 #include "relocate/CommandRun.h"
 #include "relocate/Reporting.h"
 #include "res/resource.h"
@@ -22,55 +20,52 @@ std::string FormatPlacementRecord(const PlacementRecord& p)
     return record;
 }
 
-std::string StoredRecord(const CProfileFile& serverProfile)
+// The steps of "Set Display" within its run.
+class CDisplayModeChange
 {
-    return serverProfile.GetString(layout::kWindowPosSection, layout::kWindowPosKey);
-}
+public:
+    CDisplayModeChange(CCommandRun& run, const CProfileFile& serverProfile, UINT showCommand)
+        : m_run(run), m_serverProfile(serverProfile), m_showCommand(showCommand)
+    {
+    }
+    CommandResult Run();
 
-CommandResult ChangeDisplayIn(CCommandRun& run, const CProfileFile& serverProfile, UINT showCommand)
+private:
+    CCommandRun& m_run;
+    const CProfileFile& m_serverProfile;
+    const UINT m_showCommand;
+};
+
+CommandResult CDisplayModeChange::Run()
 {
-    IReporter& reporter = run.Reporter();
-    if (!run.Begin())
-        return run.Refuse(CommandOutcome::kTryLater);
-    const std::string stored = StoredRecord(serverProfile);
+    if (!m_run.Begin())
+        return m_run.End(CommandOutcome::kTryLater);
+    const std::string stored =
+        m_serverProfile.GetString(layout::kWindowPosSection, layout::kWindowPosKey);
     PlacementRecord placement;
     if (stored.empty() || !ParsePlacementRecord(stored, placement))
     {
-        ReportMessage(reporter, IDS_NO_WINDOW_RECORD, MB_ICONEXCLAMATION);
-        return run.Refuse(CommandOutcome::kRefused);
+        ReportMessage(m_run.Reporter(), IDS_NO_WINDOW_RECORD, MB_ICONEXCLAMATION);
+        return m_run.End(CommandOutcome::kRefused);
     }
-    run.Result().before = NarrowText(DisplayModeName(placement.showCommand));
-    run.Result().after = NarrowText(DisplayModeName(showCommand));
-    if (run.Options().leaveUnchanged && placement.showCommand == showCommand)
-        return run.Refuse(CommandOutcome::kUnchanged);
-    if (run.Options().whatIf)
-        return run.EndWhatIf();
-
-    placement.showCommand = showCommand;
-    const std::wstring profilePath = WidenText(serverProfile.GetPath());
-    // Another program may have changed the record meanwhile: its change is not lost.
-    if (StoredRecord(serverProfile) != stored)
-    {
-        ReportStoreFailure(reporter, profilePath, 0);
-        return run.Fail();
-    }
-    const StoreResult result =
-        ReplaceString(serverProfile, layout::kWindowPosSection, layout::kWindowPosKey,
-                      FormatPlacementRecord(placement), stored);
-    if (!result.stored)
-    {
-        ReportStoreFailure(reporter, profilePath, result.error);
-        return run.Fail();
-    }
-    run.Result().notified = PostAdminMessage(showCommand, kAdminDisplayModeChanged);
-    return run.Succeed();
+    m_run.Result().before = NarrowText(DisplayModeName(placement.showCommand));
+    m_run.Result().after = NarrowText(DisplayModeName(m_showCommand));
+    if (m_run.Options().leaveUnchanged && placement.showCommand == m_showCommand)
+        return m_run.End(CommandOutcome::kUnchanged);
+    if (m_run.Options().whatIf)
+        return m_run.End(CommandOutcome::kChanged);
+    placement.showCommand = m_showCommand;
+    return m_run.Store(m_serverProfile,
+                       {layout::kWindowPosSection, layout::kWindowPosKey, stored,
+                        FormatPlacementRecord(placement), false},
+                       kAdminDisplayModeChanged, m_showCommand);
 }
 } // namespace
 
 CommandResult ChangeDisplayMode(const CProfileFile& serverProfile, UINT showCommand,
-                                IReporter& reporter, const CommandOptions& options)
+                                CReporter& reporter, const CommandOptions& options)
 {
     CCommandRun run(serverProfile.GetPath(), reporter, options,
                     LoadResourceTextW(IDS_WHAT_DISPLAY));
-    return run.Run([&] { return ChangeDisplayIn(run, serverProfile, showCommand); });
+    return run.Run([&] { return CDisplayModeChange(run, serverProfile, showCommand).Run(); });
 }

@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
-class IReporter;
+class CReporter;
 
 // "Set Display": replaces the show command inside the server's window placement record, read
 // afresh under the server's lock, and tells the server once the new record is stored. The
 // tool never creates a record: without a complete one it refuses (message 3).
 CommandResult ChangeDisplayMode(const CProfileFile& serverProfile, UINT showCommand,
-                                IReporter& reporter,
+                                CReporter& reporter,
                                 const CommandOptions& options = CommandOptions());

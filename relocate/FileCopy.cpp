@@ -1,7 +1,7 @@
 #include "relocate/FileCopy.h"
 
-#include "framework/ErrorTexts.h"
-#include "framework/ResourceText.h"
+#include "base/ErrorTexts.h"
+#include "base/ResourceText.h"
 #include "relocate/CreatedEntries.h"
 #include "relocate/DirectoryPrimitives.h"
 #include "relocate/Reporting.h"
@@ -114,7 +114,7 @@ int OpenOwnFile(const std::wstring& path)
 class CCopyTarget
 {
 public:
-    CCopyTarget(const std::wstring& destination, CCreatedEntries* created)
+    CCopyTarget(const std::wstring& destination, CCreatedEntries& created)
         : m_destination(destination), m_created(created)
     {
     }
@@ -133,7 +133,7 @@ private:
     int OpenTemporary();
 
     const std::wstring& m_destination;
-    CCreatedEntries* m_created;
+    CCreatedEntries& m_created;
     std::wstring m_temporary;
     bool m_link = false;
 };
@@ -142,8 +142,8 @@ int CCopyTarget::OpenNew(const std::wstring& path)
 {
     const int fd =
         _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (fd >= 0 && m_created != nullptr)
-        m_created->AddFile(path);
+    if (fd >= 0)
+        m_created.AddFile(path);
     return fd;
 }
 
@@ -158,14 +158,13 @@ int CCopyTarget::OpenTemporary()
         return -1;
     }
     m_temporary = temporary;
-    if (m_created != nullptr)
-        m_created->AddFile(m_temporary);
+    m_created.AddFile(m_temporary);
     return _wopen(m_temporary.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
 }
 
 FILE* CCopyTarget::Open()
 {
-    const bool own = m_created != nullptr && m_created->HasFile(m_destination);
+    const bool own = m_created.HasFile(m_destination);
     int fd = own ? OpenOwnFile(m_destination) : -1;
     // A file of this copy that has gone meanwhile is made anew.
     if (fd < 0 && (!own || errno == ENOENT))
@@ -212,8 +211,8 @@ void CCopyTarget::Discard()
 class CFileCopy
 {
 public:
-    CFileCopy(const std::wstring& from, const std::wstring& to, CCreatedEntries* created,
-              IReporter& reporter)
+    CFileCopy(const std::wstring& from, const std::wstring& to, CCreatedEntries& created,
+              CReporter& reporter)
         : m_from(from), m_to(to), m_target(to, created), m_reporter(reporter)
     {
     }
@@ -239,7 +238,7 @@ private:
     const std::wstring& m_from;
     const std::wstring& m_to;
     CCopyTarget m_target;
-    IReporter& m_reporter;
+    CReporter& m_reporter;
     FILE* m_in = nullptr;
     FILE* m_out = nullptr;
     ULONGLONG m_bytes = 0;
@@ -357,8 +356,8 @@ CopyOutcome CFileCopy::Run(const std::function<bool(size_t)>& onBlock)
 }
 } // namespace
 
-CopyOutcome CopyOneFile(const std::wstring& from, const std::wstring& to, CCreatedEntries* created,
-                        IReporter& reporter, const std::function<bool(size_t)>& onBlock)
+CopyOutcome CopyOneFile(const std::wstring& from, const std::wstring& to, CCreatedEntries& created,
+                        CReporter& reporter, const std::function<bool(size_t)>& onBlock)
 {
     return CFileCopy(from, to, created, reporter).Run(onBlock);
 }

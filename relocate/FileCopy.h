@@ -6,7 +6,7 @@
 #include <string>
 
 class CCreatedEntries;
-class IReporter;
+class CReporter;
 
 // How one file's copy went.
 enum class CopyResult
@@ -29,12 +29,12 @@ struct CopyOutcome
 // Copies file `from` to `to` in 512-byte blocks through buffered streams and gives the copy
 // the source's last-write time. Each failure is reported at once (messages 8 to 11).
 //
-// A file that the copy creates is added to `created` (when given). A file that was at `to`
+// A file that the copy creates is added to `created`. A file that was at `to`
 // before is replaced only once its replacement is whole, through a temporary file beside it:
 // a copy that fails or is cancelled never leaves it half-written. It is not replaced at all
 // when it is read-only, cannot be examined, or is a link to another place. A file that
 // `created` lists is overwritten in place.
 //
 // `onBlock`, when given, is called after each block with its size; it returns false to stop.
-CopyOutcome CopyOneFile(const std::wstring& from, const std::wstring& to, CCreatedEntries* created,
-                        IReporter& reporter, const std::function<bool(size_t)>& onBlock);
+CopyOutcome CopyOneFile(const std::wstring& from, const std::wstring& to, CCreatedEntries& created,
+                        CReporter& reporter, const std::function<bool(size_t)>& onBlock);

@@ -1,6 +1,6 @@
 #include "relocate/FileIdentity.h"
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 #include "relocate/JobControlRewrite.h"
 
+#include "base/WideText.h"
 #include "config/ConfigLayout.h"
 #include "config/NumberedKeys.h"
 #include "config/ProfileFile.h"
-#include "framework/WideText.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,15 +1,15 @@
 #include "relocate/QueueDirectoryChange.h"
 
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "config/ConfigLayout.h"
-#include "config/ProfileStore.h"
-#include "framework/Reporter.h"
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
-#include "notify/AdminMessage.h"
+#include "config/ServerSettings.h"
 #include "relocate/CommandRun.h"
 #include "relocate/DirectoryChecks.h"
 #include "relocate/DirectoryMover.h"
+#include "relocate/FolderAcceptance.h"
 #include "relocate/JobControlRewrite.h"
+#include "relocate/MoveHold.h"
 #include "relocate/Reporting.h"
 #include "res/resource.h"
 
@@ -19,21 +19,15 @@ namespace
 {
 const std::wstring kJobControlPattern = WidenText(layout::kJobControlPattern);
 
-// A directory that holds anything named "queue.ini" belongs to a queue already.
-bool HoldsQueueProfile(const std::string& directory)
-{
-    return CheckAccess(directory + layout::kQueueProfileSuffix, kAccessExists) == 0;
-}
-
 bool IsBusy(const std::wstring& jobFile)
 {
     return GetProfileIntAt(jobFile, layout::kSettingsSection, layout::kXferKey, 0) != 0 ||
            GetProfileIntAt(jobFile, layout::kSettingsSection, layout::kPrintKey, 0) != 0;
 }
 
-// True when any of the jobs is in transfer or printing (message 5). Every file is examined,
-// unless the user cancels; Print is read only for a job that is not in transfer.
-bool AnyJobBusy(const std::vector<std::wstring>& jobFiles, IReporter& reporter)
+// True when any of the jobs is in transfer or printing (IDS_QUEUE_BUSY). Every file is
+// examined, unless the user cancels; Print is read only for a job that is not in transfer.
+bool AnyJobBusy(const std::vector<std::wstring>& jobFiles, CReporter& reporter)
 {
     ULONGLONG checked = 0;
     for (const std::wstring& job : jobFiles)
@@ -55,7 +49,7 @@ bool AnyJobBusy(const std::vector<std::wstring>& jobFiles, IReporter& reporter)
 // that cannot be read, since a job missed could be a busy one. A folder whose name matches is
 // no job control file.
 bool ListJobControlFiles(const std::string& directory, std::vector<std::wstring>& jobFiles,
-                         IReporter& reporter)
+                         CReporter& reporter)
 {
     const std::wstring folder = WidenText(directory);
     std::vector<FoundEntry> entries;
@@ -70,7 +64,7 @@ bool ListJobControlFiles(const std::string& directory, std::vector<std::wstring>
     return true;
 }
 
-bool EnterQueueDirectory(const std::string& storedDir, IReporter& reporter)
+bool EnterQueueDirectory(const std::string& storedDir, CReporter& reporter)
 {
     if (ChangeDirectory(storedDir, reporter) == 0)
         return true;
@@ -80,10 +74,10 @@ bool EnterQueueDirectory(const std::string& storedDir, IReporter& reporter)
 }
 
 // Points the job control files that the move carried at the new directory; false after the
-// first that fails (message 18) or once the user cancels. A job control file that was in the
-// new directory before belongs to another queue and is left as it is.
+// first that fails (IDS_STORE_FAILED) or once the user cancels. A job control file that was in
+// the new directory before belongs to another queue and is left as it is.
 bool RewriteJobControlFiles(const std::vector<std::wstring>& jobFiles,
-                            const std::string& newQueueDir, IReporter& reporter)
+                            const std::string& newQueueDir, CReporter& reporter)
 {
     reporter.BeginStep(LoadResourceTextW(IDS_STEP_UPDATING_JOBS), jobFiles.size(), 0);
     ULONGLONG updated = 0;
@@ -104,44 +98,9 @@ bool RewriteJobControlFiles(const std::vector<std::wstring>& jobFiles,
         }
         reporter.SetDone(++updated, 0);
         reporter.Pump();
+        HoldMoveAt("rewrite", reporter);
     }
     return true;
-}
-
-// Replaces the queue's stored directory: every queuedir key is removed and the file flushed
-// first, so that exactly one is left, then the new one written and flushed. A failure is
-// reported (message 18); when it came after the removal went through, the old directory is
-// written back, checked too, so that the queue never loses its directory, and a write-back
-// that fails as well is reported as well.
-bool StoreQueueDirectory(const CProfileFile& serverProfile, const std::string& queueName,
-                         const std::string& oldQueueDir, const std::string& newQueueDir,
-                         IReporter& reporter)
-{
-    const char* section = queueName.c_str();
-    const std::wstring path = WidenText(serverProfile.GetPath());
-    CCheckedChanges changes(serverProfile);
-    const bool removed = changes.Remove(section, layout::kQueueDirKey);
-    if (removed)
-    {
-        serverProfile.DeleteKey(nullptr, nullptr);
-        changes.Write(section, layout::kQueueDirKey, newQueueDir);
-        serverProfile.DeleteKey(nullptr, nullptr);
-    }
-    const StoreResult result = changes.Finish();
-    if (result.stored)
-        return true;
-    ReportStoreFailure(reporter, path, result.error);
-    // Some of the keys may have gone before the failure, whatever the removal's result.
-    if (serverProfile.GetString(section, layout::kQueueDirKey) == oldQueueDir)
-        return false;
-    CCheckedChanges writeBack(serverProfile);
-    writeBack.Remove(section, layout::kQueueDirKey);
-    writeBack.Write(section, layout::kQueueDirKey, oldQueueDir);
-    serverProfile.DeleteKey(nullptr, nullptr);
-    const StoreResult restored = writeBack.Finish();
-    if (!restored.stored)
-        ReportStoreFailure(reporter, path, restored.error);
-    return false;
 }
 
 // The steps of "Set Dir" within its run.
@@ -157,17 +116,12 @@ public:
     CommandResult Run();
 
 private:
-    std::string StoredDir() const
-    {
-        return m_serverProfile.GetString(m_queueName.c_str(), layout::kQueueDirKey);
-    }
     // The busy test of the old directory's jobs; false when they could not be listed.
     bool TestOldJobs(bool& busy);
     CommandResult CarryAndStore(CContentMover& mover);
-    CommandResult Store();
 
     CCommandRun& m_run;
-    IReporter& m_reporter;
+    CReporter& m_reporter;
     const CProfileFile& m_serverProfile;
     const std::string& m_queueName;
     const std::string& m_newQueueDir;
@@ -177,32 +131,29 @@ private:
 CommandResult CQueueDirectoryChange::Run()
 {
     if (!m_run.Begin())
-        return m_run.Refuse(CommandOutcome::kTryLater);
-    m_storedDir = StoredDir();
+        return m_run.End(CommandOutcome::kTryLater);
+    m_storedDir = ReadQueueDir(m_serverProfile, m_queueName);
     m_run.Result().before = m_storedDir;
     m_run.Result().after = m_newQueueDir;
     CommandOutcome refusal;
     if (!IsDirectoryChange(m_storedDir, m_newQueueDir, m_reporter, refusal,
                            m_run.Options().leaveUnchanged))
-        return m_run.Refuse(refusal);
+        return m_run.End(refusal);
     if (!EnterQueueDirectory(m_storedDir, m_reporter))
-        return m_run.Fail();
+        return m_run.End(CommandOutcome::kFailed);
     bool busy = false;
     if (!TestOldJobs(busy) || m_run.Cancelled())
-        return m_run.Fail();
+        return m_run.End(CommandOutcome::kFailed);
     if (busy)
-        return m_run.Refuse(CommandOutcome::kTryLater);
+        return m_run.End(CommandOutcome::kTryLater);
     if (!AcceptAsQueueDirectory(m_newQueueDir, m_reporter))
-        return m_run.Refuse(CommandOutcome::kRefused);
+        return m_run.End(CommandOutcome::kRefused);
 
-    CContentMover mover(m_storedDir, m_newQueueDir, m_reporter, &m_run.Created());
-    if (!mover.Survey())
-        return m_run.Fail();
-    m_run.Result().files = mover.SourceFiles();
-    m_run.Result().bytes = mover.SourceBytes();
-    m_run.Result().freeBytes = mover.FreeBytes();
+    CContentMover mover(m_storedDir, m_newQueueDir, m_reporter, m_run.Created());
+    if (!m_run.Survey(mover))
+        return m_run.End(CommandOutcome::kFailed);
     if (m_run.Options().whatIf)
-        return m_run.EndWhatIf();
+        return m_run.End(CommandOutcome::kChanged);
     return CarryAndStore(mover);
 }
 
@@ -222,52 +173,27 @@ CommandResult CQueueDirectoryChange::CarryAndStore(CContentMover& mover)
     m_run.StartCarrying(WidenText(m_newQueueDir),
                         FormatMessageText(IDS_MOVING_QUEUE, {WidenText(m_queueName)}));
     if (!mover.Carry() || m_run.Cancelled())
-        return m_run.Fail();
+        return m_run.End(CommandOutcome::kFailed);
     // Jobs that the server spooled or changed meanwhile must be idle too.
     bool turnedBusy = false;
     const CContentMover::Settled settled =
         mover.Settle(kJobControlPattern, [&](const std::vector<std::wstring>& changedJobs)
                      { return !(turnedBusy = AnyJobBusy(changedJobs, m_reporter)); });
     if (settled != CContentMover::Settled::kSettled || m_run.Cancelled())
-        return m_run.Fail(turnedBusy || settled == CContentMover::Settled::kKeptChanging
-                              ? CommandOutcome::kTryLater
-                              : CommandOutcome::kFailed);
+        return m_run.End(turnedBusy || settled == CContentMover::Settled::kKeptChanging
+                             ? CommandOutcome::kTryLater
+                             : CommandOutcome::kFailed);
     if (!RewriteJobControlFiles(mover.CarriedFiles(kJobControlPattern), m_newQueueDir, m_reporter))
-        return m_run.Fail();
-    return Store();
-}
-
-CommandResult CQueueDirectoryChange::Store()
-{
-    // Another program may have set the queue's directory meanwhile: its change is not lost.
-    if (StoredDir() != m_storedDir)
-    {
-        ReportStoreFailure(m_reporter, WidenText(m_serverProfile.GetPath()), 0);
-        return m_run.Fail();
-    }
-    if (!m_run.BeginStore(m_serverProfile, m_queueName.c_str(), layout::kQueueDirKey,
-                          m_newQueueDir))
-        return m_run.Fail();
-    if (!StoreQueueDirectory(m_serverProfile, m_queueName, m_storedDir, m_newQueueDir, m_reporter))
-    {
-        // Only while the profile names the old directory may the copies go.
-        return StoredDir() == m_storedDir ? m_run.Fail() : m_run.FailKeepingCopies();
-    }
-    m_run.Result().notified = PostAdminMessage(0, kAdminQueueDirChanged);
-    return m_run.Succeed();
+        return m_run.End(CommandOutcome::kFailed);
+    return m_run.Store(
+        m_serverProfile,
+        {m_queueName.c_str(), layout::kQueueDirKey, m_storedDir, m_newQueueDir, true},
+        kAdminQueueDirChanged);
 }
 } // namespace
 
-bool AcceptAsQueueDirectory(const std::string& directory, IReporter& reporter)
-{
-    if (!HoldsQueueProfile(directory))
-        return true;
-    ReportMessage(reporter, IDS_DIR_IN_USE, MB_ICONINFORMATION);
-    return false;
-}
-
 CommandResult ChangeQueueDirectory(const CProfileFile& serverProfile, const std::string& queueName,
-                                   const std::string& newQueueDir, IReporter& reporter,
+                                   const std::string& newQueueDir, CReporter& reporter,
                                    const CommandOptions& options)
 {
     CCommandRun run(serverProfile.GetPath(), reporter, options,

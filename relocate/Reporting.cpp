@@ -1,32 +1,32 @@
 #include "relocate/Reporting.h"
 
-#include "framework/ErrorTexts.h"
-#include "framework/ResourceText.h"
+#include "base/ErrorTexts.h"
+#include "base/ResourceText.h"
 #include "res/resource.h"
 
-void ReportMessage(IReporter& reporter, UINT id, UINT iconKind)
+void ReportMessage(CReporter& reporter, UINT id, UINT iconKind)
 {
     reporter.Report({id, iconKind, LoadResourceTextW(id), false});
 }
 
-void ReportFormatted(IReporter& reporter, UINT id, UINT iconKind,
+void ReportFormatted(CReporter& reporter, UINT id, UINT iconKind,
                      std::initializer_list<std::wstring> arguments)
 {
     reporter.Report({id, iconKind, FormatMessageText(id, arguments), true});
 }
 
-void ReportPathFailure(IReporter& reporter, UINT id, const std::wstring& path,
+void ReportPathFailure(CReporter& reporter, UINT id, const std::wstring& path,
                        const std::wstring& errorText)
 {
     ReportFormatted(reporter, id, MB_ICONEXCLAMATION, {path, errorText});
 }
 
-void ReportPathError(IReporter& reporter, UINT id, const std::wstring& path, int errorNumber)
+void ReportPathError(CReporter& reporter, UINT id, const std::wstring& path, int errorNumber)
 {
     ReportPathFailure(reporter, id, path, ErrorTextW(errorNumber));
 }
 
-void ReportStoreFailure(IReporter& reporter, const std::wstring& path, DWORD platformError)
+void ReportStoreFailure(CReporter& reporter, const std::wstring& path, DWORD platformError)
 {
     const std::wstring reason = platformError != 0
                                     ? ErrorTextW(ErrnoFromPlatformError(platformError))

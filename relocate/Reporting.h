@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Reporter.h"
+#include "relocate/Reporter.h"
 
 #include <initializer_list>
 #include <string>
@@ -8,19 +8,19 @@
 // The messages of the string table as the operations report them.
 
 // Message `id` as the table holds it.
-void ReportMessage(IReporter& reporter, UINT id, UINT iconKind);
+void ReportMessage(CReporter& reporter, UINT id, UINT iconKind);
 
 // Message `id` with its placeholders filled, in order, by `arguments`.
-void ReportFormatted(IReporter& reporter, UINT id, UINT iconKind,
+void ReportFormatted(CReporter& reporter, UINT id, UINT iconKind,
                      std::initializer_list<std::wstring> arguments);
 
 // A message whose arguments are a path and an error text, with the exclamation icon.
-void ReportPathFailure(IReporter& reporter, UINT id, const std::wstring& path,
+void ReportPathFailure(CReporter& reporter, UINT id, const std::wstring& path,
                        const std::wstring& errorText);
 
 // The same with the text of an error number.
-void ReportPathError(IReporter& reporter, UINT id, const std::wstring& path, int errorNumber);
+void ReportPathError(CReporter& reporter, UINT id, const std::wstring& path, int errorNumber);
 
 // Message 18: a setting could not be stored in the profile `path`. The reason is the text of
 // `platformError`, or, when it is 0, that another program changed the file at the same time.
-void ReportStoreFailure(IReporter& reporter, const std::wstring& path, DWORD platformError);
+void ReportStoreFailure(CReporter& reporter, const std::wstring& path, DWORD platformError);

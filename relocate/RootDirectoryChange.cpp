@@ -1,11 +1,8 @@
 #include "relocate/RootDirectoryChange.h"
 
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "config/ConfigLayout.h"
-#include "config/ProfileStore.h"
-#include "framework/DiskSpace.h"
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
-#include "notify/AdminMessage.h"
 #include "relocate/CommandRun.h"
 #include "relocate/DirectoryChecks.h"
 #include "relocate/DirectoryMover.h"
@@ -16,93 +13,85 @@
 
 namespace
 {
-// The log directory under the new root, created when it does not exist as a writable entry
-// (what-if only looks for the root it would be made in). It stays even when the command
-// fails later.
-bool PrepareNewLogDirectory(const std::string& newRoot, const std::string& newLogDir, bool whatIf,
-                            IReporter& reporter)
+// The steps of "Set Root" within its run.
+class CRootDirectoryChange
 {
-    if (CheckAccess(newLogDir, kAccessWritable) == 0)
+public:
+    CRootDirectoryChange(CCommandRun& run, const CProfileFile& systemProfile,
+                         const std::string& newRoot)
+        : m_run(run), m_systemProfile(systemProfile), m_newRoot(newRoot),
+          m_newLogDir(newRoot + layout::kLogDirSuffix)
+    {
+    }
+    CommandResult Run();
+
+private:
+    bool PrepareNewLogDirectory();
+
+    CCommandRun& m_run;
+    const CProfileFile& m_systemProfile;
+    const std::string& m_newRoot;
+    const std::string m_newLogDir;
+};
+
+CommandResult CRootDirectoryChange::Run()
+{
+    if (!m_run.Begin())
+        return m_run.End(CommandOutcome::kTryLater);
+    const std::string storedRoot =
+        m_systemProfile.GetString(layout::kSettingsSection, layout::kRootDirKey);
+    m_run.Result().before = storedRoot;
+    m_run.Result().after = m_newRoot;
+    CommandOutcome refusal;
+    if (!IsDirectoryChange(storedRoot, m_newRoot, m_run.Reporter(), refusal,
+                           m_run.Options().leaveUnchanged))
+        return m_run.End(refusal);
+    if (!PrepareNewLogDirectory())
+        return m_run.End(CommandOutcome::kFailed);
+    CContentMover mover(storedRoot + layout::kLogDirSuffix, m_newLogDir, m_run.Reporter(),
+                        m_run.Created());
+    if (!m_run.Survey(mover))
+        return m_run.End(CommandOutcome::kFailed);
+    if (m_run.Options().whatIf)
+        return m_run.End(CommandOutcome::kChanged);
+
+    m_run.StartCarrying(WidenText(m_newLogDir), LoadResourceTextW(IDS_MOVING_LOGS));
+    if (!mover.Carry() || m_run.Cancelled())
+        return m_run.End(CommandOutcome::kFailed);
+    const CContentMover::Settled settled = mover.Settle();
+    if (settled != CContentMover::Settled::kSettled || m_run.Cancelled())
+        return m_run.End(settled == CContentMover::Settled::kKeptChanging
+                             ? CommandOutcome::kTryLater
+                             : CommandOutcome::kFailed);
+    return m_run.Store(
+        m_systemProfile,
+        {layout::kSettingsSection, layout::kRootDirKey, storedRoot, m_newRoot, false},
+        kAdminRootDirChanged);
+}
+
+// The log directory under the new root, created when it does not exist as a writable entry
+// (what-if only looks for the root it would be made in). It stays even when the command fails
+// later.
+bool CRootDirectoryChange::PrepareNewLogDirectory()
+{
+    if (CheckAccess(m_newLogDir, kAccessWritable) == 0)
         return true;
     int error = 0;
-    if (whatIf)
-        error = IsFolderAttributes(GetFileAttributesA(newRoot.c_str())) ? 0 : ENOENT;
-    else if (MakeDirectory(newLogDir) != 0)
+    if (m_run.Options().whatIf)
+        error = IsFolderAttributes(GetFileAttributesA(m_newRoot.c_str())) ? 0 : ENOENT;
+    else if (MakeDirectory(m_newLogDir) != 0)
         error = errno;
     if (error == 0)
         return true;
-    ReportPathError(reporter, IDS_CREATE_LOG_DIR_FAILED, WidenText(newLogDir), error);
+    ReportPathError(m_run.Reporter(), IDS_CREATE_LOG_DIR_FAILED, WidenText(m_newLogDir), error);
     return false;
-}
-
-std::string StoredRoot(const CProfileFile& systemProfile)
-{
-    return systemProfile.GetString(layout::kSettingsSection, layout::kRootDirKey);
-}
-
-CommandResult ChangeRootIn(CCommandRun& run, const CProfileFile& systemProfile,
-                           const std::string& newRoot)
-{
-    IReporter& reporter = run.Reporter();
-    if (!run.Begin())
-        return run.Refuse(CommandOutcome::kTryLater);
-    const std::string storedRoot = StoredRoot(systemProfile);
-    run.Result().before = storedRoot;
-    run.Result().after = newRoot;
-    CommandOutcome refusal;
-    if (!IsDirectoryChange(storedRoot, newRoot, reporter, refusal, run.Options().leaveUnchanged))
-        return run.Refuse(refusal);
-
-    const std::string newLogDir = newRoot + layout::kLogDirSuffix;
-    if (!PrepareNewLogDirectory(newRoot, newLogDir, run.Options().whatIf, reporter))
-        return run.Fail();
-    CContentMover mover(storedRoot + layout::kLogDirSuffix, newLogDir, reporter, &run.Created());
-    if (!mover.Survey())
-        return run.Fail();
-    run.Result().files = mover.SourceFiles();
-    run.Result().bytes = mover.SourceBytes();
-    run.Result().freeBytes = mover.FreeBytes();
-    if (run.Options().whatIf)
-    {
-        if (run.Result().freeBytes == 0)
-            FreeBytesAvailable(WidenText(newRoot), run.Result().freeBytes);
-        return run.EndWhatIf();
-    }
-
-    run.StartCarrying(WidenText(newLogDir), LoadResourceTextW(IDS_MOVING_LOGS));
-    if (!mover.Carry() || run.Cancelled())
-        return run.Fail();
-    const CContentMover::Settled settled = mover.Settle();
-    if (settled != CContentMover::Settled::kSettled || run.Cancelled())
-        return run.Fail(settled == CContentMover::Settled::kKeptChanging ? CommandOutcome::kTryLater
-                                                                         : CommandOutcome::kFailed);
-
-    // Another program may have set the root meanwhile: its change is not lost.
-    const std::wstring profilePath = WidenText(systemProfile.GetPath());
-    if (StoredRoot(systemProfile) != storedRoot)
-    {
-        ReportStoreFailure(reporter, profilePath, 0);
-        return run.Fail();
-    }
-    if (!run.BeginStore(systemProfile, layout::kSettingsSection, layout::kRootDirKey, newRoot))
-        return run.Fail();
-    const StoreResult stored = ReplaceString(systemProfile, layout::kSettingsSection,
-                                             layout::kRootDirKey, newRoot, storedRoot);
-    if (!stored.stored)
-    {
-        ReportStoreFailure(reporter, profilePath, stored.error);
-        // Only while the profile names the old root may the copies go.
-        return StoredRoot(systemProfile) == storedRoot ? run.Fail() : run.FailKeepingCopies();
-    }
-    run.Result().notified = PostAdminMessage(0, kAdminRootDirChanged);
-    return run.Succeed();
 }
 } // namespace
 
 CommandResult ChangeRootDirectory(const CProfileFile& systemProfile,
                                   const CProfileFile& serverProfile, const std::string& newRoot,
-                                  IReporter& reporter, const CommandOptions& options)
+                                  CReporter& reporter, const CommandOptions& options)
 {
     CCommandRun run(serverProfile.GetPath(), reporter, options, LoadResourceTextW(IDS_WHAT_ROOT));
-    return run.Run([&] { return ChangeRootIn(run, systemProfile, newRoot); });
+    return run.Run([&] { return CRootDirectoryChange(run, systemProfile, newRoot).Run(); });
 }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-class IReporter;
+class CReporter;
 
 // "Set Root": moves the server's root directory to `newRoot`. Holds the server's lock
 // throughout; creates the log directory under the new root when needed, carries the old log
@@ -15,5 +15,5 @@ class IReporter;
 // does not store its change removes what it copied (the new log directory stays).
 CommandResult ChangeRootDirectory(const CProfileFile& systemProfile,
                                   const CProfileFile& serverProfile, const std::string& newRoot,
-                                  IReporter& reporter,
+                                  CReporter& reporter,
                                   const CommandOptions& options = CommandOptions());

@@ -1,7 +1,6 @@
 #include "ui/FolderBrowser.h"
 
-#include "framework/WideText.h"
-#include "framework/WinApp.h"
+#include "base/WideText.h"
 
 #include <shlobj.h>
 
@@ -28,7 +27,7 @@ int CFolderBrowser::Browse()
     const std::string initialFolder = m_folder;
     char displayName[MAX_PATH] = "";
     BROWSEINFOA info = {};
-    info.hwndOwner = CWinApp::Get()->GetMainWindow();
+    info.hwndOwner = m_owner;
     info.pidlRoot = nullptr;
     info.pszDisplayName = displayName;
     info.lpszTitle = "";

@@ -12,10 +12,13 @@
 class CFolderBrowser : public CObject
 {
 public:
+    // A chooser modal to `owner`.
+    explicit CFolderBrowser(HWND owner) : m_owner(owner) {}
+
     // The folder selected when the dialog opens; empty for none.
     void SetFolder(std::string folder) { m_folder = std::move(folder); }
 
-    // Runs the dialog, modal to the main dialog. Returns 1 when a folder was chosen, 0 when the
+    // Runs the dialog, modal to its owner. Returns 1 when a folder was chosen, 0 when the
     // user cancelled or the shell's allocator could not be had.
     int Browse();
 
@@ -26,6 +29,7 @@ public:
 private:
     static int CALLBACK OnBrowseEvent(HWND dialog, UINT event, LPARAM value, LPARAM initialFolder);
 
+    HWND m_owner;
     std::string m_folder;
     std::wstring m_wideFolder;
 };

@@ -1,7 +1,8 @@
 #include "ui/ProgressWindow.h"
 
-#include "framework/NumberTexts.h"
-#include "framework/ResourceText.h"
+#include "base/NumberTexts.h"
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
@@ -29,17 +30,14 @@ void RegisterProgressBarClass()
     (void)registered;
 }
 
-std::string OfText(UINT formatId, const std::string& done, const std::string& total)
+std::wstring OfText(UINT formatId, const std::string& done, const std::string& total)
 {
-    std::string text;
-    FormatResourceText(text, formatId, done.c_str(), total.c_str());
-    return text;
+    return FormatMessageText(formatId, {WidenText(done), WidenText(total)});
 }
 } // namespace
 
-CProgressWindow::CProgressWindow()
-    : CDialog(IDD_PROGRESS, CWinApp::Get() != nullptr ? CWinApp::Get()->GetMainWindow() : nullptr),
-      m_start(GetTickCount64())
+CProgressWindow::CProgressWindow(HWND owner)
+    : CDialog(IDD_PROGRESS, owner), m_start(GetTickCount64())
 {
 }
 
@@ -136,15 +134,16 @@ void CProgressWindow::ShowCounts()
     m_changed = false;
     HWND window = GetSafeHwnd();
     SetDlgItemTextW(window, IDC_PROGRESS_STEP, m_step.c_str());
-    const std::string files = m_totalFiles == 0 ? std::string()
-                                                : OfText(IDS_PROGRESS_FILES, CountText(m_filesDone),
-                                                         CountText(m_totalFiles));
-    const std::string bytes =
+    const std::wstring files =
+        m_totalFiles == 0
+            ? std::wstring()
+            : OfText(IDS_PROGRESS_FILES, CountText(m_filesDone), CountText(m_totalFiles));
+    const std::wstring bytes =
         m_totalBytes == 0
-            ? std::string()
+            ? std::wstring()
             : OfText(IDS_PROGRESS_BYTES, ByteSizeText(m_bytesDone), ByteSizeText(m_totalBytes));
-    SetDlgItemTextA(window, IDC_PROGRESS_FILES, files.c_str());
-    SetDlgItemTextA(window, IDC_PROGRESS_BYTES, bytes.c_str());
+    SetDlgItemTextW(window, IDC_PROGRESS_FILES, files.c_str());
+    SetDlgItemTextW(window, IDC_PROGRESS_BYTES, bytes.c_str());
     // Bytes tell the progress of a copy best, large files included; files that of the rest.
     double fraction = 0;
     if (m_totalBytes != 0)

@@ -20,7 +20,8 @@
 class CProgressWindow : public CDialog
 {
 public:
-    CProgressWindow();
+    // A window owned by `owner`, which it disables while it shows.
+    explicit CProgressWindow(HWND owner);
     ~CProgressWindow() override;
 
     // Names the step and what it counts (a count of 0 is not shown); the counts done restart.

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 namespace
 {
@@ -219,4 +220,21 @@ CSmallDisk::~CSmallDisk()
 {
     if (m_mounted)
         RunHostScript("umount -l " + ShellQuoted(m_unixPath));
+}
+
+std::string CurrentDir()
+{
+    char buffer[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, buffer);
+    return buffer;
+}
+
+std::vector<std::string> LinesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    std::string line;
+    while (std::getline(stream, line))
+        lines.push_back(line);
+    return lines;
 }

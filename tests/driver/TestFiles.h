@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 // File helpers for tests, on Windows paths.
 std::string ReadFileText(const std::string& path);
@@ -13,6 +14,10 @@ bool MakeDirectories(const std::string& path);
 void DeleteTree(const std::string& path);
 // The directory of this test program, ending in a backslash.
 std::string ThisProgramDirectory();
+// This process's current directory.
+std::string CurrentDir();
+// The lines of a text, split at line breaks.
+std::vector<std::string> LinesOf(const std::string& text);
 
 // The Linux path behind a Windows path under Wine; empty when there is none.
 std::string UnixPathOf(const std::string& windowsPath);

@@ -7,9 +7,9 @@
 #include "relocate/QueueDirectoryChange.h"
 #include "relocate/RootDirectoryChange.h"
 #include "tests/driver/BroadcastListener.h"
+#include "tests/driver/MessageBoxReading.h"
 #include "tests/driver/TestFiles.h"
-#include "tests/unit/HookedReporter.h"
-#include "tests/unit/MessageBoxCatcher.h"
+#include "tests/unit/RecordingReporter.h"
 
 #include <windows.h>
 
@@ -53,20 +53,6 @@ protected:
         DeleteTree(kRoot);
     }
 
-    static std::string CurrentDir()
-    {
-        char buffer[MAX_PATH] = "";
-        GetCurrentDirectoryA(MAX_PATH, buffer);
-        return buffer;
-    }
-
-    Texts Shown() const
-    {
-        Texts texts;
-        for (const CaughtBox& box : m_boxes.Boxes())
-            texts.push_back(box.text);
-        return texts;
-    }
     size_t Broadcasts()
     {
         m_listener.Flush();
@@ -86,8 +72,7 @@ protected:
     }
 
     CProfileFile m_profile{kProfile};
-    CMessageBoxCatcher m_boxes;
-    CHookedReporter m_reporter;
+    CRecordingReporter m_reporter;
     std::vector<AuditRecord> m_records;
     CBroadcastListener m_listener;
 };
@@ -100,7 +85,7 @@ TEST_F(DirectoryChangeTest, OnlyAStoredChangeReportsSuccessAndIsBroadcast)
     EXPECT_TRUE(SetRoot(kNewDir));
     EXPECT_EQ(m_profile.GetString("Settings", "QueueDir"), kNewDir);
     EXPECT_EQ(ReadFileText(kNewDir + "\\logfiles\\day1.log"), "log\r\n");
-    EXPECT_EQ(Shown(), Texts{});
+    EXPECT_EQ(m_reporter.Texts(), Texts{});
     EXPECT_EQ(Broadcasts(), 2u);
     ASSERT_EQ(m_records.size(), 2u) << "one record of each stored change";
     EXPECT_EQ(m_records[0].eventId, 1000u);
@@ -112,7 +97,7 @@ TEST_F(DirectoryChangeTest, OnlyAStoredChangeReportsSuccessAndIsBroadcast)
     EXPECT_EQ(m_records[1].strings[0], L"root directory");
 
     EXPECT_FALSE(SetRoot(kNewDir));
-    EXPECT_EQ(Shown(), Texts{"This directory setting has not changed!"});
+    EXPECT_EQ(m_reporter.Texts(), Texts{"This directory setting has not changed!"});
     EXPECT_EQ(Broadcasts(), 2u);
 }
 
@@ -129,8 +114,9 @@ TEST_F(DirectoryChangeTest, EveryCommandReturnsToTheCurrentDirectoryItFound)
 TEST_F(DirectoryChangeTest, AnEmptyRootToSetIsRefusedWhileOneIsStored)
 {
     EXPECT_FALSE(SetRoot(""));
-    EXPECT_EQ(Shown(), Texts{"Please choose a directory first, with the Browse button."});
-    EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONINFORMATION);
+    EXPECT_EQ(m_reporter.Texts(),
+              Texts{"Please choose a directory first, with the Browse button."});
+    EXPECT_EQ(m_reporter.messages[0].iconKind, MB_ICONINFORMATION);
     EXPECT_FALSE(FileExists("\\logfiles")) << "nothing is made in the drive's root";
     EXPECT_EQ(m_profile.GetString("Settings", "QueueDir"), kOldRoot);
 }
@@ -140,7 +126,7 @@ TEST_F(DirectoryChangeTest, ANewRootInsideTheOldLogDirectoryCompletes)
     const std::string inside = kOldRoot + "\\logfiles\\newroot";
     ASSERT_TRUE(MakeDirectories(inside));
     EXPECT_TRUE(SetRoot(inside));
-    EXPECT_EQ(Shown(), Texts{});
+    EXPECT_EQ(m_reporter.Texts(), Texts{});
     EXPECT_EQ(ReadFileText(inside + "\\logfiles\\day1.log"), "log\r\n");
     EXPECT_FALSE(FileExists(inside + "\\logfiles\\newroot\\logfiles"))
         << "nothing copied into itself";
@@ -157,38 +143,40 @@ TEST_F(DirectoryChangeTest, AnExceptionACancelOrAChangeMeanwhileTakesBackTheCopi
             throw std::runtime_error("provoked");
     };
     EXPECT_FALSE(SetDir(kNewDir));
-    EXPECT_EQ(Shown(),
+    EXPECT_EQ(m_reporter.Texts(),
               Texts{"The command stopped: provoked\nKEL's settings have not been changed."});
-    EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONSTOP);
+    EXPECT_EQ(m_reporter.messages[0].iconKind, MB_ICONSTOP);
     ASSERT_EQ(m_records.size(), 1u);
     EXPECT_EQ(m_records[0].eventId, 1001u);
     EXPECT_EQ(m_records[0].type, EVENTLOG_WARNING_TYPE);
-    EXPECT_EQ(Narrow(m_records[0].strings[1]), Shown()[0]);
+    EXPECT_EQ(Narrow(m_records[0].strings[1]), m_reporter.Texts()[0]);
     EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
 
     // A cancel as the last job control file is done still comes before the store.
-    m_boxes.Clear();
+    m_reporter.messages.clear();
     bool rewriting = false;
     m_reporter.onStep = [&](const std::wstring& step)
     { rewriting = step == L"Updating job files"; };
     m_reporter.onDone = [&](ULONGLONG) { m_reporter.cancelled |= rewriting; };
     EXPECT_FALSE(SetDir(kNewDir));
-    EXPECT_EQ(Shown(), Texts{"The move was cancelled. KEL's settings have not been changed."});
+    EXPECT_EQ(m_reporter.Texts(),
+              Texts{"The move was cancelled. KEL's settings have not been changed."});
     EXPECT_EQ(m_profile.GetString("Alpha", "queuedir"), kOldDir);
     EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
     m_reporter.onDone = nullptr;
     m_reporter.cancelled = false;
 
     // Another program stores a directory while the command runs: its change is not lost.
-    m_boxes.Clear();
+    m_reporter.messages.clear();
     m_reporter.onStep = [this](const std::wstring& step)
     {
         if (step == L"Updating job files")
             m_profile.WriteString("Alpha", "queuedir", "C:\\elsewhere");
     };
     EXPECT_FALSE(SetDir(kNewDir));
-    EXPECT_EQ(Shown(), Texts{"Can't store the new setting in\n\t" + kProfile +
-                             " :\nthe file was changed by another program at the same time"});
+    EXPECT_EQ(m_reporter.Texts(),
+              Texts{"Can't store the new setting in\n\t" + kProfile +
+                    " :\nthe file was changed by another program at the same time"});
     EXPECT_EQ(m_profile.GetString("Alpha", "queuedir"), "C:\\elsewhere");
     EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
     EXPECT_EQ(Broadcasts(), 0u);
@@ -205,14 +193,14 @@ TEST_F(DirectoryChangeTest, CopiesThatCannotBeRemovedAreListedAndRecorded)
             throw std::runtime_error("provoked");
     };
     EXPECT_FALSE(SetDir(kNewDir));
-    const Texts shown = Shown();
+    const Texts shown = m_reporter.Texts();
     ASSERT_EQ(shown.size(), 2u);
-    std::vector<std::string> lines = LinesOf(shown[0]);
+    std::vector<std::string> lines = LinesOf(shown[1]);
     std::sort(lines.begin() + 1, lines.end() - 1); // the copies in the order they were removed
     EXPECT_EQ(lines, (std::vector<std::string>{
                          "These copies could not be removed:", "\t" + kNewDir + "\\cf1.ini",
                          "\t" + kNewDir + "\\queue.ini", "Please remove them by hand."}))
-        << shown[0];
+        << shown[1];
     ASSERT_EQ(m_records.size(), 2u);
     EXPECT_EQ(m_records[0].eventId, 1001u);
     EXPECT_EQ(m_records[1].eventId, 1002u);

@@ -3,9 +3,9 @@
 #include "relocate/DirectoryMover.h"
 #include "relocate/CreatedEntries.h"
 #include "relocate/DirectoryPrimitives.h"
+#include "tests/driver/MessageBoxReading.h"
 #include "tests/driver/TestFiles.h"
-#include "tests/unit/HookedReporter.h"
-#include "tests/unit/MessageBoxCatcher.h"
+#include "tests/unit/RecordingReporter.h"
 
 #include <windows.h>
 
@@ -18,13 +18,6 @@ namespace
 const std::string kRoot = "C:\\kel-unit\\mover";
 const std::string kSource = kRoot + "\\src";
 const std::string kDestination = kRoot + "\\dst";
-
-std::string CurrentDir()
-{
-    char buffer[MAX_PATH] = "";
-    GetCurrentDirectoryA(MAX_PATH, buffer);
-    return buffer;
-}
 
 std::string Binary(size_t size)
 {
@@ -62,23 +55,21 @@ protected:
     // Nothing of the source is lost: every file is still there, byte for byte.
     void ExpectSourceIntact() { EXPECT_EQ(SnapshotFiles(kSource), m_original); }
 
-    std::vector<std::string> Texts() const
+    // The mover as the commands run it: 1 when it carried everything and the source held
+    // still.
+    int Move(const std::string& source, const std::string& destination)
     {
-        std::vector<std::string> texts;
-        for (const CaughtBox& box : m_boxes.Boxes())
-            texts.push_back(box.text);
-        return texts;
+        return MoveDirectoryContents(source, destination, m_reporter);
+    }
+    int Move(const std::string& source, const std::string& destination, CCreatedEntries& created)
+    {
+        CContentMover mover(source, destination, m_reporter, created);
+        return mover.Survey() && mover.Carry() && mover.Settle() == CContentMover::Settled::kSettled
+                   ? 1
+                   : 0;
     }
 
-    // The mover as the commands run it, reporting through message boxes and the progress.
-    int Move(const std::string& source, const std::string& destination,
-             CCreatedEntries* created = nullptr)
-    {
-        return MoveDirectoryContents(source, destination, m_reporter, created);
-    }
-
-    CMessageBoxCatcher m_boxes;
-    CHookedReporter m_reporter;
+    CRecordingReporter m_reporter;
     std::map<std::string, std::string> m_original;
 };
 } // namespace
@@ -88,7 +79,7 @@ TEST_F(DirectoryMoverTest, CopiesEveryFileOverwritingOldCopiesAndComesBack)
     AddSourceFiles();
     ASSERT_TRUE(WriteFileText(kDestination + "\\log1.txt", "an older and longer log file"));
     EXPECT_EQ(Move(kSource, kDestination), 1);
-    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_TRUE(m_reporter.messages.empty());
     EXPECT_EQ(SnapshotFiles(kDestination), m_original);
     EXPECT_EQ(CurrentDir(), kRoot) << "the current directory is restored";
     ExpectSourceIntact();
@@ -98,18 +89,18 @@ TEST_F(DirectoryMoverTest, AnEmptySourceSucceedsAndWritesNothing)
 {
     EXPECT_EQ(Move(kSource, kDestination), 1);
     EXPECT_TRUE(SnapshotFiles(kDestination).empty());
-    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_TRUE(m_reporter.messages.empty());
 }
 
 TEST_F(DirectoryMoverTest, ASourceThatCannotBeEnteredStopsWithMessage12)
 {
     AddSourceFiles();
     EXPECT_EQ(Move(kRoot + "\\missing", kDestination), 0);
-    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
-    EXPECT_EQ(LinesOf(m_boxes.Boxes()[0].text),
+    ASSERT_EQ(m_reporter.messages.size(), 1u);
+    EXPECT_EQ(LinesOf(m_reporter.Texts()[0]),
               (std::vector<std::string>{
                   "Can't go to dir", "\t" + kRoot + "\\missing :", "No such file or directory"}));
-    EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONSTOP);
+    EXPECT_EQ(m_reporter.messages[0].iconKind, MB_ICONSTOP);
     EXPECT_TRUE(SnapshotFiles(kDestination).empty());
     ExpectSourceIntact();
 }
@@ -117,23 +108,25 @@ TEST_F(DirectoryMoverTest, ASourceThatCannotBeEnteredStopsWithMessage12)
 TEST_F(DirectoryMoverTest, AMissingDriveShowsMessage14AsWrittenThenMessage12)
 {
     EXPECT_EQ(Move("q:\\logfiles", kDestination), 0);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{
-                           "Failed to change to drive q:",
-                           "Can't go to dir\n\tq:\\logfiles :\nNo such file or directory"}));
-    ASSERT_EQ(m_boxes.Boxes().size(), 2u);
-    EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONINFORMATION);
-    EXPECT_EQ(m_boxes.Boxes()[1].iconKind, MB_ICONSTOP);
+    EXPECT_EQ(
+        m_reporter.Texts(),
+        (std::vector<std::string>{"Failed to change to drive q:",
+                                  "Can't go to dir\n\tq:\\logfiles :\nNo such file or directory"}));
+    ASSERT_EQ(m_reporter.messages.size(), 2u);
+    EXPECT_EQ(m_reporter.messages[0].iconKind, MB_ICONINFORMATION);
+    EXPECT_EQ(m_reporter.messages[1].iconKind, MB_ICONSTOP);
 }
 
 TEST_F(DirectoryMoverTest, AMissingDestinationEndsTheMoveAfterOneMessage9)
 {
     AddSourceFiles();
     EXPECT_EQ(Move(kSource, kRoot + "\\nowhere"), 0);
-    ASSERT_EQ(m_boxes.Boxes().size(), 1u) << "every later entry would fail the same way";
-    const CaughtBox& box = m_boxes.Boxes()[0];
-    EXPECT_EQ(box.text.rfind("Can't open file for writing:\n\t" + kRoot + "\\nowhere\\", 0), 0u)
-        << box.text;
-    EXPECT_EQ(LinesOf(box.text).back(), "No such file or directory");
+    ASSERT_EQ(m_reporter.messages.size(), 1u) << "every later entry would fail the same way";
+    const ReportedMessage& box = m_reporter.messages[0];
+    EXPECT_EQ(Narrow(box.text).rfind("Can't open file for writing:\n\t" + kRoot + "\\nowhere\\", 0),
+              0u)
+        << Narrow(box.text);
+    EXPECT_EQ(LinesOf(Narrow(box.text)).back(), "No such file or directory");
     EXPECT_EQ(box.iconKind, MB_ICONEXCLAMATION);
     ExpectSourceIntact();
 }
@@ -151,7 +144,7 @@ TEST_F(DirectoryMoverTest, SubfoldersAreCarriedAtAnyDepthWithTheTimesOfTheirFile
     CloseHandle(old);
 
     EXPECT_EQ(Move(kSource, kDestination), 1);
-    EXPECT_EQ(Texts(), std::vector<std::string>{});
+    EXPECT_EQ(m_reporter.Texts(), std::vector<std::string>{});
     EXPECT_EQ(SnapshotFiles(kDestination), m_original);
     const std::string copy = kDestination + "\\archive\\2025\\old.log";
     EXPECT_EQ(ReadFileText(copy), "an archived log\r\n");
@@ -167,9 +160,10 @@ TEST_F(DirectoryMoverTest, ALinkIsNotFollowedAndIsReportedAsUnreadable)
     ASSERT_TRUE(MakeDirectories(kRoot + "\\elsewhere"));
     ASSERT_TRUE(MakeSymbolicLink(UnixPathOf(kRoot + "\\elsewhere"), kSource + "\\linked"));
     EXPECT_EQ(Move(kSource, kDestination), 0);
-    EXPECT_EQ(Texts(), std::vector<std::string>(2, "Can't open file for reading:\n\t" + kSource +
-                                                       "\\linked\nIt is a link to another place, "
-                                                       "which KEL does not follow."));
+    EXPECT_EQ(m_reporter.Texts(),
+              std::vector<std::string>(2, "Can't open file for reading:\n\t" + kSource +
+                                              "\\linked\nIt is a link to another place, "
+                                              "which KEL does not follow."));
     EXPECT_EQ(SnapshotFiles(kDestination), m_original) << "the files were still copied";
     EXPECT_FALSE(FileExists(kDestination + "\\linked"));
 }
@@ -180,7 +174,7 @@ TEST_F(DirectoryMoverTest, NothingIsCopiedIntoItselfNorOverTheSource)
     const std::string inside = kSource + "\\sub";
     ASSERT_TRUE(MakeDirectories(inside));
     EXPECT_EQ(Move(kSource, inside), 1);
-    EXPECT_EQ(Texts(), std::vector<std::string>{});
+    EXPECT_EQ(m_reporter.Texts(), std::vector<std::string>{});
     EXPECT_EQ(SnapshotFiles(inside), m_original);
     EXPECT_FALSE(FileExists(inside + "\\sub"));
 
@@ -200,11 +194,12 @@ TEST_F(DirectoryMoverTest, NothingIsCopiedIntoItselfNorOverTheSource)
     ASSERT_TRUE(MakeDirectories(nested));
     ASSERT_TRUE(WriteFileText(nested + "\\log1.txt", "the nested original"));
     ASSERT_TRUE(WriteFileText(kSource + "\\log1.txt", "the outer original"));
-    m_boxes.Clear();
+    m_reporter.messages.clear();
     EXPECT_EQ(Move(kSource, kRoot), 0);
-    EXPECT_EQ(Texts(), std::vector<std::string>(1, "Can't open file for writing:\n\t" + kSource +
-                                                       "\nIt is a folder of the directory being "
-                                                       "moved, whose files it would overwrite."));
+    EXPECT_EQ(m_reporter.Texts(),
+              std::vector<std::string>(1, "Can't open file for writing:\n\t" + kSource +
+                                              "\nIt is a folder of the directory being "
+                                              "moved, whose files it would overwrite."));
     EXPECT_EQ(ReadFileText(kSource + "\\log1.txt"), "the outer original");
     EXPECT_EQ(ReadFileText(nested + "\\log1.txt"), "the nested original");
 }
@@ -225,7 +220,7 @@ TEST_F(DirectoryMoverTest, AFolderThatCannotBeListedFailsTheMove)
     DeleteTree(shortDestination);
     ASSERT_TRUE(MakeDirectories(shortDestination));
     EXPECT_EQ(Move(kSource, shortDestination), 0);
-    EXPECT_EQ(Texts(),
+    EXPECT_EQ(m_reporter.Texts(),
               std::vector<std::string>(1, "Can't open file for reading:\n\t" + kSource + "\\" +
                                               outer + "\\" + inner + "\nFile name too long"));
     EXPECT_EQ(SnapshotFiles(shortDestination), m_original) << "the rest is still copied";
@@ -241,7 +236,7 @@ TEST_F(DirectoryMoverTest, WhatTheMoveCreatedCanBeRemovedAndNothingElse)
     ASSERT_TRUE(WriteFileText(kDestination + "\\log1.txt", "there before"));
     ASSERT_TRUE(WriteFileText(kDestination + "\\unrelated", "not the move's"));
     CCreatedEntries created;
-    EXPECT_EQ(Move(kSource, kDestination, &created), 1);
+    EXPECT_EQ(Move(kSource, kDestination, created), 1);
     created.Undo();
     EXPECT_EQ(SnapshotFiles(kDestination),
               (std::map<std::string, std::string>{{"log1.txt", m_original["log1.txt"]},
@@ -257,11 +252,11 @@ TEST_F(DirectoryMoverTest, ADestinationFileThatCannotBeExaminedIsNotTruncated)
     AddSourceFiles();
     ASSERT_TRUE(MakeSymbolicLink("/dev/full", kDestination + "\\log1.txt"));
     EXPECT_EQ(Move(kSource, kDestination), 0);
-    ASSERT_EQ(m_boxes.Boxes().size(), 2u) << "once per listing";
-    for (const CaughtBox& box : m_boxes.Boxes())
+    ASSERT_EQ(m_reporter.messages.size(), 2u) << "once per listing";
+    for (const ReportedMessage& box : m_reporter.messages)
     {
-        EXPECT_EQ(box.text, "Can't open file for writing:\n\t" + kDestination +
-                                "\\log1.txt\nInvalid argument");
+        EXPECT_EQ(Narrow(box.text), "Can't open file for writing:\n\t" + kDestination +
+                                        "\\log1.txt\nInvalid argument");
         EXPECT_EQ(box.iconKind, MB_ICONEXCLAMATION);
     }
     ExpectSourceIntact();
@@ -284,9 +279,10 @@ TEST_F(DirectoryMoverTest, AReadErrorFailsTheCopyWithMessage10)
     AddSourceFiles();
     ASSERT_TRUE(MakeSymbolicLink("/proc/self/mem", kSource + "\\unreadable"));
     EXPECT_EQ(Move(kSource, kDestination), 0);
-    ASSERT_EQ(m_boxes.Boxes().size(), 2u);
-    for (const CaughtBox& box : m_boxes.Boxes())
-        EXPECT_EQ(box.text, "Read error on " + kSource + "\\unreadable:\n" + std::strerror(EINVAL));
+    ASSERT_EQ(m_reporter.messages.size(), 2u);
+    for (const ReportedMessage& box : m_reporter.messages)
+        EXPECT_EQ(Narrow(box.text),
+                  "Read error on " + kSource + "\\unreadable:\n" + std::strerror(EINVAL));
     auto copied = SnapshotFiles(kDestination);
     copied.erase("unreadable");
     EXPECT_EQ(copied, m_original);
@@ -302,8 +298,8 @@ TEST_F(DirectoryMoverTest, AReadOnlyDestinationFileIsLeftAsItWas)
     ASSERT_TRUE(WriteFileText(locked, "kept"));
     ASSERT_TRUE(SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(Move(kSource, kDestination), 0);
-    ASSERT_EQ(m_boxes.Boxes().size(), 2u);
-    EXPECT_EQ(m_boxes.Boxes()[0].text,
+    ASSERT_EQ(m_reporter.messages.size(), 2u);
+    EXPECT_EQ(m_reporter.Texts()[0],
               "Can't open file for writing:\n\t" + locked + "\nPermission denied");
     EXPECT_EQ(ReadFileText(locked), "kept");
     SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -322,10 +318,10 @@ TEST_F(DirectoryMoverTest, TheSameDirectoryInAnotherFormIsLeftUntouched)
     for (const std::string& other :
          {std::string("c:\\KEL-UNIT\\Mover\\SRC"), kSource + "\\", zForm})
     {
-        m_boxes.Clear();
+        m_reporter.messages.clear();
         EXPECT_EQ(Move(kSource, other), 1) << other;
         EXPECT_EQ(Move(other, kSource), 1) << other;
-        EXPECT_TRUE(m_boxes.Boxes().empty()) << other;
+        EXPECT_TRUE(m_reporter.messages.empty()) << other;
         ExpectSourceIntact();
     }
 }
@@ -335,11 +331,11 @@ TEST_F(DirectoryMoverTest, PathsBeyondTheLimitFailWithoutHarm)
     AddSourceFiles();
     const std::string tooLong = kRoot + "\\" + std::string(300, 'd');
     EXPECT_EQ(Move(kSource, tooLong), 0);
-    EXPECT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_reporter.messages.size(), 1u);
     EXPECT_EQ(CurrentDir(), kRoot);
-    m_boxes.Clear();
+    m_reporter.messages.clear();
     EXPECT_EQ(Move(tooLong, kDestination), 0);
-    EXPECT_EQ(m_boxes.Boxes().size(), 1u);
+    EXPECT_EQ(m_reporter.messages.size(), 1u);
     ExpectSourceIntact();
 }
 
@@ -356,7 +352,7 @@ TEST_F(DirectoryMoverTest, LinksInTheDestinationAreNeverWrittenThrough)
         MakeSymbolicLink(UnixPathOf(elsewhere + "\\log1.txt"), kDestination + "\\log1.txt"));
     EXPECT_EQ(Move(kSource, kDestination), 0);
     const std::string linkText = "\nIt is a link to another place, which KEL does not follow.";
-    const std::vector<std::string> texts = Texts();
+    const std::vector<std::string> texts = m_reporter.Texts();
     ASSERT_FALSE(texts.empty());
     for (const std::string& text : texts)
         EXPECT_TRUE(
@@ -382,7 +378,7 @@ TEST_F(DirectoryMoverTest, NamesOutsideTheCodePageArriveExactlyBesideTheirLookAl
         CloseHandle(file);
     }
     EXPECT_EQ(Move(kSource, kDestination), 1);
-    EXPECT_EQ(Texts(), std::vector<std::string>{});
+    EXPECT_EQ(m_reporter.Texts(), std::vector<std::string>{});
     for (const std::wstring& name : names)
     {
         std::wstring copied(name.size(), L'\0');
@@ -429,5 +425,5 @@ TEST_F(DirectoryMoverTest, TheSecondListingWritesOnlyWhatChanged)
     ASSERT_NE(bigAfterFirst.first, 0u);
     EXPECT_EQ(identityOf(kDestination + "\\big.dat"), bigAfterFirst) << "left untouched";
     EXPECT_EQ(SnapshotFiles(kDestination), SnapshotFiles(kSource)) << "changed and failed: again";
-    EXPECT_EQ(m_boxes.Boxes().size(), 1u) << "the first failure only";
+    EXPECT_EQ(m_reporter.messages.size(), 1u) << "the first failure only";
 }

@@ -1,10 +1,9 @@
 // The directory primitives against the real file system, with their messages read back.
 #include "relocate/DirectoryPrimitives.h"
-#include "framework/ErrorTexts.h"
+#include "base/ErrorTexts.h"
 #include "relocate/FileIdentity.h"
 #include "tests/driver/TestFiles.h"
-#include "tests/unit/MessageBoxCatcher.h"
-#include "ui/DialogReporter.h"
+#include "tests/unit/RecordingReporter.h"
 
 #include <windows.h>
 
@@ -16,13 +15,6 @@
 namespace
 {
 const char kDir[] = "C:\\kel-unit\\prim";
-
-std::string CurrentDir()
-{
-    char buffer[MAX_PATH] = "";
-    GetCurrentDirectoryA(MAX_PATH, buffer);
-    return buffer;
-}
 
 class DirectoryPrimitivesTest : public ::testing::Test
 {
@@ -38,8 +30,7 @@ protected:
         SetCurrentDirectoryA("C:\\");
         DeleteTree(kDir);
     }
-    CMessageBoxCatcher m_boxes;
-    CDialogReporter m_reporter;
+    CRecordingReporter m_reporter;
 };
 } // namespace
 
@@ -48,9 +39,9 @@ TEST_F(DirectoryPrimitivesTest, EmptyPathShowsMessage13AndLeavesErrorNumber2)
     errno = 0;
     EXPECT_EQ(ChangeDirectory("", m_reporter), -1);
     EXPECT_EQ(errno, ENOENT);
-    ASSERT_EQ(m_boxes.Boxes().size(), 1u);
-    EXPECT_EQ(m_boxes.Boxes()[0].text, "Trying to chdir to an empty dir");
-    EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONEXCLAMATION);
+    ASSERT_EQ(m_reporter.messages.size(), 1u);
+    EXPECT_EQ(m_reporter.Texts()[0], "Trying to chdir to an empty dir");
+    EXPECT_EQ(m_reporter.messages[0].iconKind, MB_ICONEXCLAMATION);
     EXPECT_EQ(CurrentDir(), kDir);
 }
 
@@ -63,7 +54,7 @@ TEST_F(DirectoryPrimitivesTest, EntersDirectoriesOnTheCurrentDriveInEitherLetter
     EXPECT_EQ(CurrentDir(), "Z:\\");
     EXPECT_EQ(ChangeDirectory(kDir, m_reporter), 0);
     EXPECT_EQ(CurrentDir(), kDir);
-    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_TRUE(m_reporter.messages.empty());
 }
 
 TEST_F(DirectoryPrimitivesTest, ADriveThatCannotBeSelectedShowsMessage14AsWritten)
@@ -71,14 +62,13 @@ TEST_F(DirectoryPrimitivesTest, ADriveThatCannotBeSelectedShowsMessage14AsWritte
     const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     for (const char* path : {"q:\\spool", "\\logfiles"})
     {
-        m_boxes.Clear();
+        m_reporter.messages.clear();
         errno = 0;
         EXPECT_EQ(ChangeDirectory(path, m_reporter), -1) << path;
         EXPECT_EQ(errno, ENOENT) << path;
-        ASSERT_EQ(m_boxes.Boxes().size(), 1u) << path;
-        EXPECT_EQ(m_boxes.Boxes()[0].text,
-                  std::string("Failed to change to drive ") + path[0] + ":");
-        EXPECT_EQ(m_boxes.Boxes()[0].iconKind, MB_ICONINFORMATION) << path;
+        ASSERT_EQ(m_reporter.messages.size(), 1u) << path;
+        EXPECT_EQ(m_reporter.Texts()[0], std::string("Failed to change to drive ") + path[0] + ":");
+        EXPECT_EQ(m_reporter.messages[0].iconKind, MB_ICONINFORMATION) << path;
         EXPECT_EQ(CurrentDir(), kDir) << path << ": the current drive and directory stay";
     }
     EXPECT_EQ(SetErrorMode(previousMode), static_cast<UINT>(SEM_FAILCRITICALERRORS))
@@ -90,7 +80,7 @@ TEST_F(DirectoryPrimitivesTest, ADirectoryThatCannotBeEnteredShowsNothing)
     errno = 0;
     EXPECT_EQ(ChangeDirectory("C:\\kel-unit\\prim\\missing", m_reporter), -1);
     EXPECT_EQ(errno, ENOENT);
-    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_TRUE(m_reporter.messages.empty());
 }
 
 TEST_F(DirectoryPrimitivesTest, CheckAccessTellsExistenceAndWritability)

@@ -59,13 +59,3 @@ LRESULT CALLBACK CMessageBoxCatcher::CbtHook(int code, WPARAM wParam, LPARAM lPa
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
-
-std::vector<std::string> LinesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    std::string line;
-    while (std::getline(stream, line))
-        lines.push_back(line);
-    return lines;
-}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/driver/MessageBoxReading.h"
+#include "tests/driver/TestFiles.h"
 
 #include <windows.h>
 
@@ -35,6 +36,3 @@ private:
     HHOOK m_hook = nullptr;
     std::vector<CaughtBox> m_boxes;
 };
-
-// The lines of a text, split at line breaks.
-std::vector<std::string> LinesOf(const std::string& text);

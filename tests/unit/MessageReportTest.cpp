@@ -1,8 +1,8 @@
 // Message reporting, read back from the real message boxes.
 #include "ui/MessageReport.h"
+#include "base/ResourceText.h"
+#include "base/WideText.h"
 #include "config/StorableFolder.h"
-#include "framework/ResourceText.h"
-#include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/unit/MessageBoxCatcher.h"
@@ -42,7 +42,7 @@ TEST(MessageReportTest, MessagesShownByNumberCarryTheirHelpContextWhileUp)
     CMessageBoxCatcher catcher;
     CWinApp::Get()->m_promptContext = 77;
     for (const auto& message : messages)
-        ShowMessage(message.first, MB_ICONINFORMATION);
+        ShowMessage(nullptr, message.first, MB_ICONINFORMATION);
 
     ASSERT_EQ(catcher.Boxes().size(), std::size(messages));
     for (size_t i = 0; i < std::size(messages); ++i)
@@ -64,49 +64,44 @@ TEST(MessageReportTest, FormattedMessagesShowTheirArgumentsAsTheyAre)
     struct Case
     {
         UINT id;
-        std::string text;
+        std::wstring text;
         Lines lines;
     };
-    std::string s;
-    std::vector<Case> cases;
-    FormatResourceText(s, IDS_RENAME_FAILED, percent.c_str(), "D:\\new\\f", "File exists");
-    cases.push_back(
-        {IDS_RENAME_FAILED, s, {"Renaming " + percent, "to D:\\new\\f :", "File exists"}});
-    FormatResourceText(s, IDS_OPEN_READ_FAILED, percent.c_str(), "Permission denied");
-    cases.push_back({IDS_OPEN_READ_FAILED,
-                     s,
-                     {"Can't open file for reading:", "\t" + percent, "Permission denied"}});
-    FormatResourceText(s, IDS_OPEN_WRITE_FAILED, percent.c_str(), "No such file or directory");
-    cases.push_back(
+    const std::wstring wide = WidenText(percent);
+    const std::vector<Case> cases = {
+        {IDS_RENAME_FAILED,
+         FormatMessageText(IDS_RENAME_FAILED, {wide, L"D:\\new\\f", L"File exists"}),
+         {"Renaming " + percent, "to D:\\new\\f :", "File exists"}},
+        {IDS_OPEN_READ_FAILED,
+         FormatMessageText(IDS_OPEN_READ_FAILED, {wide, L"Permission denied"}),
+         {"Can't open file for reading:", "\t" + percent, "Permission denied"}},
         {IDS_OPEN_WRITE_FAILED,
-         s,
-         {"Can't open file for writing:", "\t" + percent, "No such file or directory"}});
-    FormatResourceText(s, IDS_READ_FAILED, percent.c_str(), "Invalid argument");
-    cases.push_back({IDS_READ_FAILED, s, {"Read error on " + percent + ":", "Invalid argument"}});
-    FormatResourceText(s, IDS_WRITE_FAILED, percent.c_str(), "No space left on device");
-    cases.push_back(
-        {IDS_WRITE_FAILED, s, {"Write error on " + percent + ":", "No space left on device"}});
-    FormatResourceText(s, IDS_ENTER_DIR_FAILED, percent.c_str(), "No such file or directory");
-    cases.push_back({IDS_ENTER_DIR_FAILED,
-                     s,
-                     {"Can't go to dir", "\t" + percent + " :", "No such file or directory"}});
-    FormatResourceText(s, IDS_DRIVE_FAILED, 'q');
-    cases.push_back({IDS_DRIVE_FAILED, s, {"Failed to change to drive q:"}});
-    FormatResourceText(s, IDS_ENTER_QUEUE_DIR_FAILED, percent.c_str(), "Permission denied");
-    cases.push_back({IDS_ENTER_QUEUE_DIR_FAILED,
-                     s,
-                     {"Can't go to queue dir '" + percent + "' : Permission denied"}});
-    FormatResourceText(s, IDS_CREATE_LOG_DIR_FAILED, (percent + "\\logfiles").c_str(),
-                       "File exists");
-    cases.push_back(
+         FormatMessageText(IDS_OPEN_WRITE_FAILED, {wide, L"No such file or directory"}),
+         {"Can't open file for writing:", "\t" + percent, "No such file or directory"}},
+        {IDS_READ_FAILED,
+         FormatMessageText(IDS_READ_FAILED, {wide, L"Invalid argument"}),
+         {"Read error on " + percent + ":", "Invalid argument"}},
+        {IDS_WRITE_FAILED,
+         FormatMessageText(IDS_WRITE_FAILED, {wide, L"No space left on device"}),
+         {"Write error on " + percent + ":", "No space left on device"}},
+        {IDS_ENTER_DIR_FAILED,
+         FormatMessageText(IDS_ENTER_DIR_FAILED, {wide, L"No such file or directory"}),
+         {"Can't go to dir", "\t" + percent + " :", "No such file or directory"}},
+        {IDS_DRIVE_FAILED,
+         FormatMessageText(IDS_DRIVE_FAILED, {L"q"}),
+         {"Failed to change to drive q:"}},
+        {IDS_ENTER_QUEUE_DIR_FAILED,
+         FormatMessageText(IDS_ENTER_QUEUE_DIR_FAILED, {wide, L"Permission denied"}),
+         {"Can't go to queue dir '" + percent + "' : Permission denied"}},
         {IDS_CREATE_LOG_DIR_FAILED,
-         s,
-         {"Error creating log directory", "\t" + percent + "\\logfiles :", "File exists"}});
+         FormatMessageText(IDS_CREATE_LOG_DIR_FAILED, {wide + L"\\logfiles", L"File exists"}),
+         {"Error creating log directory", "\t" + percent + "\\logfiles :", "File exists"}},
+    };
 
     CMessageBoxCatcher catcher;
     CWinApp::Get()->m_promptContext = 5;
     for (const Case& c : cases)
-        ShowMessage(c.text, MB_ICONEXCLAMATION);
+        ShowMessage(nullptr, c.text, MB_ICONEXCLAMATION);
     ASSERT_EQ(catcher.Boxes().size(), cases.size());
     for (size_t i = 0; i < cases.size(); ++i)
     {
@@ -124,7 +119,7 @@ TEST(MessageReportTest, EachIconKindIsShown)
 {
     CMessageBoxCatcher catcher;
     for (UINT kind : {MB_ICONSTOP, MB_ICONEXCLAMATION, MB_ICONINFORMATION})
-        ShowMessage("x", kind);
+        ShowMessage(nullptr, L"x", kind);
     ASSERT_EQ(catcher.Boxes().size(), 3u);
     EXPECT_EQ(catcher.Boxes()[0].iconKind, MB_ICONSTOP);
     EXPECT_EQ(catcher.Boxes()[1].iconKind, MB_ICONEXCLAMATION);

@@ -1,8 +1,8 @@
 // CProfileFile against the platform's own private-profile functions: the semantics that the
 // tool and the print server rely on.
 #include "config/ProfileFile.h"
+#include "base/ErrorTexts.h"
 #include "config/ProfileStore.h"
-#include "framework/ErrorTexts.h"
 #include "tests/driver/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -121,18 +121,15 @@ TEST_F(ProfileFileTest, RebindingReadsTheNewFile)
 TEST_F(ProfileFileTest, ACheckedStoreOnlySucceedsWhenTheValueReadsBack)
 {
     CProfileFile file = Prepared("store.ini", "[S]\r\nk=old\r\nother=kept\r\n");
-    const StoreResult done = ReplaceString(file, "S", "k", "new", "old");
+    const StoreResult done = StoreSetting(file, {"S", "k", "old", "new", false});
     EXPECT_TRUE(done.stored);
     EXPECT_EQ(file.GetString("S", "k"), "new");
 
-    // The platform trims a trailing blank on reading: such a value never reads back, and the
-    // old value is put back.
-    const StoreResult differs = ReplaceString(file, "S", "k", "changed ", "new");
+    // A value that another program changed since it was read is not overwritten.
+    const StoreResult differs = StoreSetting(file, {"S", "k", "old", "newer", true});
     EXPECT_FALSE(differs.stored);
     EXPECT_EQ(differs.error, 0u) << "another program changed it: no platform error";
     EXPECT_EQ(file.GetString("S", "k"), "new");
-    EXPECT_FALSE(ReplaceString(file, "S", "fresh", "x ", "").stored);
-    EXPECT_EQ(file.GetString("S", "fresh", "(absent)"), "(absent)") << "no old value: removed";
     EXPECT_EQ(file.GetString("S", "other"), "kept");
 
     // A failed call gives the platform's error, and later changes are not made.
@@ -155,11 +152,12 @@ TEST_F(ProfileFileTest, AStoreOnAFullVolumeIsJudgedByItsReadBack)
     if (!disk.Mounted())
         GTEST_SKIP() << "the host refused to mount a tmpfs (it needs root)";
     const CProfileFile file(small + "\\kel.ini");
-    ASSERT_TRUE(WriteFileText(file.GetPath(), "[WindowPos]\r\nMain=2,1,-1,-1,-1,-1,44,44,684,532\r\n"));
+    ASSERT_TRUE(
+        WriteFileText(file.GetPath(), "[WindowPos]\r\nMain=2,1,-1,-1,-1,-1,44,44,684,532\r\n"));
     WriteFileText(small + "\\filler", std::string(64 * 1024, 'f')); // fills the disk up
-    const StoreResult stored = ReplaceString(file, "WindowPos", "Main",
-                                             "2,0,-1,-1,-1,-1,44,44,684,532",
-                                             "2,1,-1,-1,-1,-1,44,44,684,532");
+    const StoreResult stored =
+        StoreSetting(file, {"WindowPos", "Main", "2,1,-1,-1,-1,-1,44,44,684,532",
+                            "2,0,-1,-1,-1,-1,44,44,684,532", false});
     EXPECT_TRUE(stored.stored) << stored.error;
     EXPECT_EQ(file.GetString("WindowPos", "Main"), "2,0,-1,-1,-1,-1,44,44,684,532");
 }

@@ -1,4 +1,4 @@
-#include "framework/DiskSpace.h"
+#include "base/DiskSpace.h"
 
 bool FreeBytesAvailable(const std::wstring& directory, ULONGLONG& bytes)
 {

@@ -1,6 +1,4 @@
-#include "framework/ResourceText.h"
-
-#include "framework/WinApp.h"
+#include "base/ResourceText.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -12,9 +10,10 @@ namespace
 // Room for the longest printf-style text: two paths of 260 characters and an error text.
 const size_t kFormatBufferSize = 2048;
 
+// Every program of the tool carries its texts in its own executable.
 HINSTANCE ResourceInstance()
 {
-    return CWinApp::Get() != nullptr ? CWinApp::Get()->GetInstance() : nullptr;
+    return GetModuleHandleW(nullptr);
 }
 
 // Loads with a buffer that grows until the text fits.

@@ -1,4 +1,4 @@
-#include "framework/NumberTexts.h"
+#include "base/NumberTexts.h"
 
 #include <shlwapi.h>
 

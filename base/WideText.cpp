@@ -1,4 +1,4 @@
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "framework/ErrorTexts.h"
+#include "base/ErrorTexts.h"
 
 #include <cerrno>
 #include <cstring>
