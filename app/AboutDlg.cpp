@@ -38,11 +38,10 @@ BOOL CAboutDlg::OnInitDialog()
     unsigned major = 0;
     unsigned minor = 0;
     if (ReadProgramVersion(major, minor))
-    {
-        std::string line;
-        FormatResourceText(line, IDS_ABOUT_VERSION, major, minor);
-        SetDlgItemTextA(GetSafeHwnd(), IDC_ABOUT_VERSION, line.c_str());
-    }
+        SetDlgItemTextW(GetSafeHwnd(), IDC_ABOUT_VERSION,
+                        FormatMessageText(IDS_ABOUT_VERSION,
+                                          {std::to_wstring(major), std::to_wstring(minor)})
+                            .c_str());
     CenterWindow();
     return TRUE;
 }

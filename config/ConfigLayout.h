@@ -34,7 +34,4 @@ inline constexpr char kFileKeyFormat[] = "File%d";
 
 // Root directory contents.
 inline constexpr char kLogDirSuffix[] = "\\logfiles";
-
-// Joins a directory and a found file name.
-inline constexpr char kPathSeparator[] = "\\";
 } // namespace layout

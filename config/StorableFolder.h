@@ -7,8 +7,8 @@ enum class FolderProblem
 {
     kNone,
     kNotUsable, // not on a lettered drive, not exact in the host code page, or its path would
-                // not read back unchanged through the profile functions (message 19)
-    kLineBreak  // its name holds a line break, which would break the profile apart (message 17)
+                // not read back unchanged through the profile functions (IDS_FOLDER_NOT_USABLE)
+    kLineBreak  // its name holds a line break, which would break the profile apart (IDS_FOLDER_NAME_NOT_STORABLE)
 };
 
 // Checks the folder `wide` (an absolute path as the platform gives it) and gives its path in

@@ -10,7 +10,7 @@ UINT RegisterAdminMessage()
 
 bool PostAdminMessage(WPARAM value, AdminCode code)
 {
-    // Message 0 would reach every window as WM_NULL: a caller that never registered it gets it
+    // A message number of 0 would reach every window as WM_NULL: a caller that never registered it gets it
     // registered now.
     if (g_adminMessage == 0)
         RegisterAdminMessage();

@@ -14,32 +14,20 @@
 class CCreatedEntries;
 class CReporter;
 
-// Carries every entry of a source directory over into a destination directory (both absolute
-// paths in the host code page, used as given), copying each file and deleting nothing in the
-// source; subfolders are created in the destination and carried over in the same way, at any
-// depth. Entries are listed and carried by their exact, wide-character names.
-//
-// - Survey enters the source (message 12 when it cannot), counts its files and bytes, and
-//   refuses, before anything is copied, a destination path beyond the platform's limit
-//   (message 9) and a destination that cannot hold one copy of them (message 21).
-// - Carry lists every folder twice, as "*.*" and "*", and carries each entry on its turn in
-//   both listings; on its second turn a file is written again only when it changed since its
-//   copy (its size or last-write time), or its copy failed. Each failure of a single entry is
-//   reported in a message box and the carry goes on with the next; a failure that every later
-//   entry would meet too (the destination gone, full, refusing to be written, read-only) ends
-//   it after that one message. An entry that has gone when its turn comes is no failure.
-// - Settle lists the source again, until a listing finds nothing to do, at most three rounds:
-//   new and changed files are carried again, and the copies this move made of entries that
-//   have gone are removed. A source that keeps changing is reported (message 24).
-// - Links and junctions are never followed, in the source or in the destination: each is
-//   reported as an entry that cannot be read or written.
-// - When both paths reach the same directory nothing is carried; an entry that is the
-//   destination, or holds it, is not carried into itself.
-// - Each copy gets its source's last-write time, and so does each carried folder.
-//
-// Every file and folder the move creates in the destination is added to `created`, when
-// given. The reporter hears of every failure and the progress ("N of M files", counting each
-// file once), and is pumped throughout; after a cancel the move stops after the current block.
+// Carries every entry of a source directory over into a destination directory (absolute paths
+// in the host code page, used as given), by exact wide-character names, at any depth; nothing
+// in the source is deleted, no link or junction is followed, nothing is copied into itself, and
+// copies keep their source's last-write time. To use:
+// - Survey: enters the source (IDS_ENTER_DIR_FAILED), counts its files and bytes, and refuses a
+//   destination path beyond the platform's limit (IDS_OPEN_WRITE_FAILED) or without room for
+//   one copy (IDS_NOT_ENOUGH_SPACE), before anything is copied.
+// - Carry: copies every entry; a failure of one entry is reported and the next goes on, one
+//   that every later entry would meet too (the destination gone, full or refusing) ends it.
+// - Settle: lists the source again until nothing changed, at most three rounds: new and
+//   changed files are carried, copies of what has gone are removed (IDS_KEPT_CHANGING when it
+//   never holds still).
+// Every file and folder the move creates is added to `created`; the reporter hears of every
+// failure and the progress, counting each file once, and a cancel stops after the current block.
 class CContentMover
 {
 public:
@@ -60,7 +48,7 @@ public:
     {
         kSettled,
         kFailed,      // reported
-        kKeptChanging // reported (message 24)
+        kKeptChanging // reported (IDS_KEPT_CHANGING)
     };
     // `changedFiles` is told of every file at the top of the source matching `pattern` that
     // changed or appeared since it was carried; it returns false (having reported why) to

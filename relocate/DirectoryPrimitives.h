@@ -27,8 +27,8 @@ inline constexpr size_t kLongestFolderPath = MAX_PATH - 14;
 std::wstring JoinPath(const std::wstring& directory, const std::wstring& name);
 
 // Makes `path` the current directory, selecting its drive first. The first character is taken
-// as the drive letter, whatever it is. An empty path reports message 13, a drive that cannot
-// be selected message 14; both then leave error number 2. A directory that cannot be entered
+// as the drive letter, whatever it is. An empty path reports IDS_EMPTY_DIR, a drive that cannot
+// be selected IDS_DRIVE_FAILED; both then leave error number 2. A directory that cannot be entered
 // reports nothing.
 int ChangeDirectory(const std::string& path, CReporter& reporter);
 

@@ -21,6 +21,6 @@ void ReportPathFailure(CReporter& reporter, UINT id, const std::wstring& path,
 // The same with the text of an error number.
 void ReportPathError(CReporter& reporter, UINT id, const std::wstring& path, int errorNumber);
 
-// Message 18: a setting could not be stored in the profile `path`. The reason is the text of
+// IDS_STORE_FAILED: a setting could not be stored in the profile `path`. The reason is the text of
 // `platformError`, or, when it is 0, that another program changed the file at the same time.
 void ReportStoreFailure(CReporter& reporter, const std::wstring& path, DWORD platformError);

@@ -23,12 +23,7 @@ std::string OutputPath(const char* which)
 
 CCliProcess::~CCliProcess()
 {
-    if (m_process.hProcess != nullptr)
-    {
-        TerminateProcess(m_process.hProcess, 99);
-        CloseHandle(m_process.hProcess);
-        CloseHandle(m_process.hThread);
-    }
+    m_process.Kill();
     DeleteFileA(m_outPath.c_str());
     DeleteFileA(m_errPath.c_str());
 }
@@ -52,9 +47,7 @@ bool CCliProcess::Start(const std::string& exePath, const std::string& arguments
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out;
     startup.hStdError = err;
-    std::string commandLine = "\"" + exePath + "\" " + arguments;
-    const bool started = CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &startup, &m_process) != FALSE;
+    const bool started = m_process.Start(exePath, arguments, 0, &startup);
     CloseHandle(out);
     CloseHandle(err);
     return started;
@@ -62,9 +55,8 @@ bool CCliProcess::Start(const std::string& exePath, const std::string& arguments
 
 bool CCliProcess::Wait(DWORD milliseconds, CliOutcome& outcome)
 {
-    if (WaitForSingleObject(m_process.hProcess, milliseconds) != WAIT_OBJECT_0)
+    if (!m_process.Wait(milliseconds, &outcome.exitCode))
         return false;
-    GetExitCodeProcess(m_process.hProcess, &outcome.exitCode);
     outcome.out = ReadFileText(m_outPath);
     outcome.err = ReadFileText(m_errPath);
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/driver/ChildProcess.h"
+
 #include <windows.h>
 
 #include <string>
@@ -19,8 +21,6 @@ class CCliProcess
 public:
     CCliProcess() = default;
     ~CCliProcess();
-    CCliProcess(const CCliProcess&) = delete;
-    CCliProcess& operator=(const CCliProcess&) = delete;
 
     bool Start(const std::string& exePath, const std::string& arguments);
     // Waits for the end and reads the output; false when it did not end in time.
@@ -29,7 +29,7 @@ public:
     void PressCtrlC();
 
 private:
-    PROCESS_INFORMATION m_process = {};
+    CChildProcess m_process;
     std::string m_outPath;
     std::string m_errPath;
 };

@@ -22,14 +22,9 @@ bool CServerProcess::Start(const std::string& exePath, const std::string& logPat
     m_logPath = logPath;
     DeleteFileA(logPath.c_str());
     m_syncMessage = RegisterWindowMessageA(kServerSyncMessageName);
-    const std::string directory = exePath.substr(0, exePath.rfind('\\') + 1);
-    std::string commandLine = "\"" + exePath + "\" \"" + logPath + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &startup, &m_process))
+    if (!m_process.Start(exePath, "\"" + logPath + "\""))
         return false;
-    const DWORD processId = m_process.dwProcessId;
+    const DWORD processId = m_process.Id();
     return WaitUntil(
         [&]
         {
@@ -50,15 +45,10 @@ bool CServerProcess::Start(const std::string& exePath, const std::string& logPat
 
 void CServerProcess::Stop()
 {
-    if (m_process.hProcess == nullptr)
-        return;
     if (m_window != nullptr)
         PostMessageA(m_window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(m_process.hProcess, 5000) != WAIT_OBJECT_0)
-        TerminateProcess(m_process.hProcess, 99);
-    CloseHandle(m_process.hProcess);
-    CloseHandle(m_process.hThread);
-    m_process = {};
+    if (!m_process.Wait(5000))
+        m_process.Kill();
     m_window = nullptr;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/driver/ChildProcess.h"
+
 #include <windows.h>
 
 #include <string>
@@ -11,8 +13,6 @@ class CServerProcess
 public:
     CServerProcess() = default;
     ~CServerProcess();
-    CServerProcess(const CServerProcess&) = delete;
-    CServerProcess& operator=(const CServerProcess&) = delete;
 
     // Starts the server with its log at `logPath` and waits until it is ready.
     bool Start(const std::string& exePath, const std::string& logPath);
@@ -27,7 +27,7 @@ public:
 private:
     std::vector<std::string> Lines() const;
 
-    PROCESS_INFORMATION m_process = {};
+    CChildProcess m_process;
     std::string m_logPath;
     HWND m_window = nullptr;
     UINT m_syncMessage = 0;

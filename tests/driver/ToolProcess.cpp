@@ -54,34 +54,15 @@ CToolProcess::~CToolProcess()
         UnhookWindowsHookEx(m_cbtHook);
     if (m_messageHook)
         UnhookWindowsHookEx(m_messageHook);
-    if (m_process.hThread)
-        CloseHandle(m_process.hThread);
-    if (m_process.hProcess)
-        CloseHandle(m_process.hProcess);
 }
 
 bool CToolProcess::Start(const std::string& exePath, const std::string& caption)
 {
     m_markerMessage = RegisterWindowMessageA(kMarkerMessageName);
-    const std::string directory = exePath.substr(0, exePath.rfind('\\') + 1);
-    std::string commandLine = "\"" + exePath + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    // A start refused now and then on a busy machine is tried again; the error shows one that
-    // lasts.
-    for (int attempt = 1;
-         !CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                         CREATE_SUSPENDED, nullptr, directory.c_str(), &startup, &m_process);
-         ++attempt)
-    {
-        std::fprintf(stderr, "starting %s failed with error %lu\n", exePath.c_str(),
-                     GetLastError());
-        if (attempt == 3)
-            return false;
-        Sleep(250);
-    }
+    if (!m_process.Start(exePath, "", CREATE_SUSPENDED))
+        return false;
     InstallHooks();
-    ResumeThread(m_process.hThread);
+    ResumeThread(m_process.Thread());
     WaitUntil(
         [&]
         {
@@ -111,8 +92,8 @@ void CToolProcess::InstallHooks()
         reinterpret_cast<void*>(GetProcAddress(m_hookDll, kCbtHookExport)));
     auto message = reinterpret_cast<HOOKPROC>(
         reinterpret_cast<void*>(GetProcAddress(m_hookDll, kGetMessageHookExport)));
-    m_cbtHook = SetWindowsHookExA(WH_CBT, cbt, m_hookDll, m_process.dwThreadId);
-    m_messageHook = SetWindowsHookExA(WH_GETMESSAGE, message, m_hookDll, m_process.dwThreadId);
+    m_cbtHook = SetWindowsHookExA(WH_CBT, cbt, m_hookDll, m_process.ThreadId());
+    m_messageHook = SetWindowsHookExA(WH_GETMESSAGE, message, m_hookDll, m_process.ThreadId());
 }
 
 std::vector<HWND> TopLevelWindowsOf(DWORD processId)
@@ -139,7 +120,7 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 std::vector<HWND> CToolProcess::TopLevelDialogs() const
 {
     std::vector<HWND> dialogs;
-    for (HWND window : TopLevelWindowsOf(m_process.dwProcessId))
+    for (HWND window : TopLevelWindowsOf(m_process.Id()))
         if (IsDialogWindow(window))
             dialogs.push_back(window);
     return dialogs;
@@ -201,7 +182,7 @@ LRESULT CToolProcess::ComboItemData(int id, int index) const
 std::string CToolProcess::ToolTipText(int id)
 {
     HWND tooltip = nullptr;
-    for (HWND window : TopLevelWindowsOf(m_process.dwProcessId))
+    for (HWND window : TopLevelWindowsOf(m_process.Id()))
         if (ClassOf(window) == TOOLTIPS_CLASSA && GetWindow(window, GW_OWNER) == m_dialog)
             tooltip = window;
     if (tooltip == nullptr)
@@ -217,7 +198,7 @@ std::string CToolProcess::ToolTipText(int id)
     local.info.hwnd = m_dialog;
     local.info.uId = reinterpret_cast<UINT_PTR>(Control(id));
     local.info.lpszText = remote->text;
-    WriteProcessMemory(m_process.hProcess, remote, &local, sizeof local, nullptr);
+    WriteProcessMemory(m_process.Handle(), remote, &local, sizeof local, nullptr);
     SendMessageW(tooltip, TTM_GETTEXTW, textSize, reinterpret_cast<LPARAM>(&remote->info));
     ReadRemote(remote, &local, sizeof local);
     local.text[textSize - 1] = L'\0';
@@ -232,7 +213,7 @@ void CToolProcess::SyncWindow(HWND window, DWORD timeoutMs)
     WaitUntil(
         [&]
         {
-            if (!IsWindow(window) || WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0)
+            if (!IsWindow(window) || WaitForSingleObject(m_process.Handle(), 0) == WAIT_OBJECT_0)
                 return true;
             return reinterpret_cast<UINT_PTR>(GetPropA(window, kMarkerProperty)) >= sequence;
         },
@@ -342,17 +323,17 @@ HWND CToolProcess::FindFolderChooser() const
 void* CToolProcess::WriteRemote(const void* data, size_t size)
 {
     void* block =
-        VirtualAllocEx(m_process.hProcess, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        VirtualAllocEx(m_process.Handle(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (block == nullptr)
         return nullptr;
-    WriteProcessMemory(m_process.hProcess, block, data, size, nullptr);
+    WriteProcessMemory(m_process.Handle(), block, data, size, nullptr);
     m_remoteBlocks.push_back(block);
     return block;
 }
 
 bool CToolProcess::ReadRemote(const void* address, void* data, size_t size) const
 {
-    return ReadProcessMemory(m_process.hProcess, address, data, size, nullptr) != FALSE;
+    return ReadProcessMemory(m_process.Handle(), address, data, size, nullptr) != FALSE;
 }
 
 std::wstring CToolProcess::SelectedTreeItemText(HWND tree)
@@ -370,7 +351,7 @@ std::wstring CToolProcess::SelectedTreeItemText(HWND tree)
     local.item.hItem = item;
     local.item.pszText = remote->text;
     local.item.cchTextMax = MAX_PATH;
-    WriteProcessMemory(m_process.hProcess, remote, &local, sizeof local, nullptr);
+    WriteProcessMemory(m_process.Handle(), remote, &local, sizeof local, nullptr);
     SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
     ReadRemote(remote, &local, sizeof local);
     local.text[MAX_PATH - 1] = L'\0';
@@ -436,20 +417,10 @@ void CToolProcess::CancelFolderChooser()
 
 bool CToolProcess::WaitForExit(DWORD milliseconds, DWORD* exitCode)
 {
-    if (m_process.hProcess == nullptr)
-        return true;
-    if (WaitForSingleObject(m_process.hProcess, milliseconds) != WAIT_OBJECT_0)
-        return false;
-    if (exitCode != nullptr)
-        GetExitCodeProcess(m_process.hProcess, exitCode);
-    return true;
+    return m_process.Wait(milliseconds, exitCode);
 }
 
 void CToolProcess::Kill()
 {
-    if (m_process.hProcess && WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0)
-    {
-        TerminateProcess(m_process.hProcess, 99);
-        WaitForSingleObject(m_process.hProcess, 5000);
-    }
+    m_process.Kill();
 }

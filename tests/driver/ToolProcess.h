@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/driver/ChildProcess.h"
 #include "tests/driver/MessageBoxReading.h"
 
 #include <windows.h>
@@ -78,8 +79,8 @@ public:
     void CancelFolderChooser();
 
     bool WaitForExit(DWORD milliseconds, DWORD* exitCode = nullptr);
-    DWORD ProcessId() const { return m_process.dwProcessId; }
-    HANDLE ProcessHandle() const { return m_process.hProcess; }
+    DWORD ProcessId() const { return m_process.Id(); }
+    HANDLE ProcessHandle() const { return m_process.Handle(); }
     void Kill();
 
 private:
@@ -91,7 +92,7 @@ private:
     bool ReadRemote(const void* address, void* data, size_t size) const;
     std::vector<HWND> TopLevelDialogs() const;
 
-    PROCESS_INFORMATION m_process = {};
+    CChildProcess m_process;
     HWND m_dialog = nullptr;
     HMODULE m_hookDll = nullptr;
     HHOOK m_cbtHook = nullptr;

@@ -56,3 +56,22 @@ void AdminFixture::FlushBroadcasts()
     if (m_server.Window() != nullptr)
         m_server.Sync();
 }
+
+void AdminFixture::ExpectBoxesOf(CToolProcess& tool, const std::vector<ExpectedBox>& expected)
+{
+    const std::vector<MessageBoxInfo> boxes = tool.TakeAllMessageBoxes();
+    ASSERT_EQ(boxes.size(), expected.size()) << (boxes.empty() ? "" : boxes.front().text);
+    for (size_t i = 0; i < boxes.size(); ++i)
+    {
+        EXPECT_EQ(boxes[i].text, expected[i].text);
+        EXPECT_EQ(boxes[i].iconKind, expected[i].iconKind) << boxes[i].text;
+    }
+}
+
+std::vector<std::string> AdminFixture::TakeTexts()
+{
+    std::vector<std::string> texts;
+    for (const MessageBoxInfo& box : m_tool.TakeAllMessageBoxes())
+        texts.push_back(box.text);
+    return texts;
+}

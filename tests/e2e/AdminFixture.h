@@ -40,6 +40,18 @@ protected:
     // far is counted.
     void FlushBroadcasts();
 
+    // A message box as a test expects it: its whole text and its icon.
+    struct ExpectedBox
+    {
+        std::string text;
+        UINT iconKind;
+    };
+    // Takes every message box the tool now shows, each closed with OK, and checks them in order.
+    void ExpectBoxes(const std::vector<ExpectedBox>& expected) { ExpectBoxesOf(m_tool, expected); }
+    static void ExpectBoxesOf(CToolProcess& tool, const std::vector<ExpectedBox>& expected);
+    // The texts of every message box the tool now shows, each closed with OK.
+    std::vector<std::string> TakeTexts();
+
     CBroadcastListener m_listener;
     CServerProcess m_server;
     CToolProcess m_tool;

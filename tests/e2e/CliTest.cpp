@@ -3,6 +3,7 @@
 #include "config/ProfileFile.h"
 #include "res/resource.h"
 #include "tests/driver/CliProcess.h"
+#include "tests/driver/MoveHold.h"
 #include "tests/e2e/QueueSite.h"
 
 namespace
@@ -195,22 +196,25 @@ TEST_F(CliTest, RefusalsAndFailuresGiveTheirExitCodesAndTheDialogsTexts)
 
 TEST_F(CliTest, CtrlCTakesTheMoveBackAndARunningDialogHoldsTheLock)
 {
-    MakeAlphaLong();
-    CCliProcess cli;
-    ASSERT_TRUE(cli.Start(kCliExe, "set-dir Alpha " + kNewDir));
-    ASSERT_TRUE(WaitUntil([&] { return SnapshotFiles(kNewDir).size() > 10; }, 30000));
-    cli.PressCtrlC();
     CliOutcome cancelled;
-    ASSERT_TRUE(cli.Wait(60000, cancelled));
+    {
+        CMoveHold hold("copy");
+        CCliProcess cli;
+        ASSERT_TRUE(cli.Start(kCliExe, "set-dir Alpha " + kNewDir));
+        ASSERT_TRUE(hold.WaitHeld());
+        cli.PressCtrlC();
+        ASSERT_TRUE(cli.Wait(60000, cancelled));
+    }
     EXPECT_EQ(cancelled.exitCode, 4u) << cancelled.err;
     EXPECT_EQ(cancelled.err, "The move was cancelled. KEL's settings have not been changed.\r\n");
     EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
     EXPECT_EQ(StoredDir("Alpha"), kAlphaDir);
 
+    CMoveHold hold("copy");
     StartTool();
     ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_QUEUE, kNewDir));
     PostMessageA(m_tool.Control(IDC_SET_DIR), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return m_tool.FindProgressWindow() != nullptr; }, 20000));
+    ASSERT_TRUE(hold.WaitHeld());
     const Json busy = CliJson("set-display Normal --wait 1", 5);
     EXPECT_EQ(busy.at("messages"), "[\"Another KEL Administrator is changing the server's "
                                    "settings.\\nPlease try again when it has finished.\"]");

@@ -138,10 +138,9 @@ TEST_F(SetDisplayTest, AProfileThatCannotBeWrittenIsReportedAndARetrySucceeds)
             GTEST_SKIP() << "the host refused chattr +i (it needs root and a file system that "
                             "keeps the attribute)";
         Choose(kHidden);
-        const MessageBoxInfo box = m_tool.TakeMessageBox();
-        EXPECT_EQ(box.text, std::string("Can't store the new setting in\n\t") + kServerProfile +
-                                " :\nPermission denied");
-        EXPECT_EQ(box.iconKind, MB_ICONEXCLAMATION);
+        ExpectBoxes({{std::string("Can't store the new setting in\n\t") + kServerProfile +
+                          " :\nPermission denied",
+                      MB_ICONEXCLAMATION}});
         EXPECT_EQ(StoredRecord(), kRecord);
         FlushBroadcasts();
         EXPECT_EQ(m_listener.Received().size(), 0u) << "nothing is broadcast";

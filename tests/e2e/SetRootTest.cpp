@@ -44,14 +44,6 @@ protected:
         ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_ROOT, folder)) << folder;
     }
 
-    Texts TakeTexts()
-    {
-        Texts texts;
-        for (const MessageBoxInfo& box : m_tool.TakeAllMessageBoxes())
-            texts.push_back(box.text);
-        return texts;
-    }
-
     void ExpectNothingStoredOrPosted(const std::string& systemBefore)
     {
         EXPECT_EQ(ReadFileText(kSystemProfile), systemBefore);
@@ -70,9 +62,7 @@ TEST_F(SetRootTest, SetRootWithoutBrowseShowsMessage4)
     StartTool();
     const std::string before = ReadFileText(kSystemProfile);
     m_tool.Click(IDC_SET_ROOT);
-    const MessageBoxInfo box = m_tool.TakeMessageBox();
-    EXPECT_EQ(box.text, "This directory setting has not changed!");
-    EXPECT_EQ(box.iconKind, MB_ICONINFORMATION);
+    ExpectBoxes({{"This directory setting has not changed!", MB_ICONINFORMATION}});
     ExpectNothingStoredOrPosted(before);
 }
 
@@ -145,10 +135,8 @@ TEST_F(SetRootTest, ALogDirectoryThatCannotBeCreatedShowsMessage16)
     ASSERT_TRUE(SetFileAttributesA((kNewRoot + "\\logfiles").c_str(), FILE_ATTRIBUTE_READONLY));
     BrowseTo(kNewRoot);
     m_tool.Click(IDC_SET_ROOT);
-    const MessageBoxInfo box = m_tool.TakeMessageBox();
-    EXPECT_EQ(box.text,
-              "Error creating log directory\n\t" + kNewRoot + "\\logfiles :\nFile exists");
-    EXPECT_EQ(box.iconKind, MB_ICONEXCLAMATION);
+    ExpectBoxes({{"Error creating log directory\n\t" + kNewRoot + "\\logfiles :\nFile exists",
+                  MB_ICONEXCLAMATION}});
     SetFileAttributesA((kNewRoot + "\\logfiles").c_str(), FILE_ATTRIBUTE_NORMAL);
     ExpectNothingStoredOrPosted(before);
 }
@@ -161,12 +149,8 @@ TEST_F(SetRootTest, WithoutAStoredRootTheOldLogDirectoryCannotBeEntered)
     const std::string before = ReadFileText(kSystemProfile);
     BrowseTo(kNewRoot);
     m_tool.Click(IDC_SET_ROOT);
-    const auto boxes = m_tool.TakeAllMessageBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "Failed to change to drive \\:");
-    EXPECT_EQ(boxes[0].iconKind, MB_ICONINFORMATION);
-    EXPECT_EQ(boxes[1].text, "Can't go to dir\n\t\\logfiles :\nNo such file or directory");
-    EXPECT_EQ(boxes[1].iconKind, MB_ICONSTOP);
+    ExpectBoxes({{"Failed to change to drive \\:", MB_ICONINFORMATION},
+                 {"Can't go to dir\n\t\\logfiles :\nNo such file or directory", MB_ICONSTOP}});
     ExpectNothingStoredOrPosted(before);
 }
 
@@ -215,11 +199,9 @@ TEST_F(SetRootTest, AProfileThatCannotBeWrittenStoresNothingAndARetrySucceeds)
             GTEST_SKIP() << "the host refused chattr +i (it needs root and a file system that "
                             "keeps the attribute)";
         m_tool.Click(IDC_SET_ROOT);
-        const auto boxes = m_tool.TakeAllMessageBoxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, std::string("Can't store the new setting in\n\t") +
-                                     kSystemProfile + " :\nPermission denied");
-        EXPECT_EQ(boxes[0].iconKind, MB_ICONEXCLAMATION);
+        ExpectBoxes({{std::string("Can't store the new setting in\n\t") + kSystemProfile +
+                          " :\nPermission denied",
+                      MB_ICONEXCLAMATION}});
         EXPECT_TRUE(FileExists(kNewRoot + "\\logfiles")) << "the new log directory stays";
         EXPECT_TRUE(SnapshotFiles(kNewRoot + "\\logfiles").empty()) << "but not the copies";
         ExpectNothingStoredOrPosted(before);

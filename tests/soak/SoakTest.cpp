@@ -3,6 +3,7 @@
 // malformed files that must end in a clear outcome.
 #include "config/ProfileFile.h"
 #include "res/resource.h"
+#include "tests/driver/MoveHold.h"
 #include "tests/e2e/AdminFixture.h"
 
 #include <algorithm>
@@ -151,19 +152,18 @@ TEST_F(SoakTest, KillingTheToolInTheMiddleOfACarryOverLeavesTheOldDirectoryInFor
     const std::string newDir = kQueues + "\\next";
     std::map<std::string, std::string> dataFiles;
     MakeQueue(oldDir, dataFiles);
-    const std::string big = Bytes(200 * 1024 * 1024, 99);
-    ASSERT_TRUE(WriteFileText(oldDir + "\\big.prn", big));
     const auto before = SnapshotFiles(oldDir);
     ASSERT_TRUE(MakeDirectories(newDir));
     StartServer();
-    StartTool();
-    ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_QUEUE, newDir));
-
-    // Killed as soon as the big file's copy has begun: reading the copies meanwhile would give
-    // a fast machine the time to finish the whole move.
-    PostMessageA(m_tool.Control(IDC_SET_DIR), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return FileExists(newDir + "\\big.prn"); }, 20000));
-    m_tool.Kill();
+    {
+        // Killed while its move is held after the first file.
+        CMoveHold hold("copy");
+        StartTool();
+        ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_QUEUE, newDir));
+        PostMessageA(m_tool.Control(IDC_SET_DIR), BM_CLICK, 0, 0);
+        ASSERT_TRUE(hold.WaitHeld());
+        m_tool.Kill();
+    }
 
     EXPECT_EQ(SnapshotFiles(oldDir), before) << "the old directory is intact";
     EXPECT_EQ(CProfileFile(kServerProfile).GetString("Alpha", "queuedir"), oldDir);

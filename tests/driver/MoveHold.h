@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Holds the move of every tool or command line that a test starts while this object lives, the
+// first time it reaches `point` ("copy": after its first file; "rewrite": after its first job
+// control file), through the environment they inherit. The move waits there, answering its
+// window, until Release or a cancel.
+class CMoveHold
+{
+public:
+    explicit CMoveHold(const char* point);
+    ~CMoveHold();
+    CMoveHold(const CMoveHold&) = delete;
+    CMoveHold& operator=(const CMoveHold&) = delete;
+
+    // Waits until a move is held; false when none was in time.
+    bool WaitHeld(DWORD milliseconds = 60000);
+    void Release();
+
+private:
+    HANDLE m_held;
+    HANDLE m_go;
+};
