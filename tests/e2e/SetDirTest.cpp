@@ -133,10 +133,7 @@ TEST_F(SetDirTest, ABusyQueueIsRefusedOnceAndNothingIsCopied)
     DeleteTree(kAlphaDir);
     MakeQueue(kAlphaDir, 1, 1);
     m_alphaFiles = SnapshotFiles(kAlphaDir);
-    StartServer();
-    StartTool();
-    const std::string before = ReadFileText(kServerProfile);
-    BrowseTo(kNewDir);
+    StartChoosing(kNewDir);
     m_tool.Click(IDC_SET_DIR);
     // A click given while the box is up waits until the command has ended.
     m_tool.Click(IDC_ABOUT);
@@ -151,7 +148,7 @@ TEST_F(SetDirTest, ABusyQueueIsRefusedOnceAndNothingIsCopied)
                              "You might consider using KEL to disable the queue temporarily.");
     EXPECT_EQ(boxes[0].iconKind, MB_ICONINFORMATION);
     EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
-    ExpectNothingCarriedStoredOrPosted(before);
+    ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
 }
 
 TEST_F(SetDirTest, AFolderOfAnotherQueueIsRefusedAtBrowseAndAtSetDir)
@@ -212,15 +209,12 @@ TEST_F(SetDirTest, AFailedCarryOverStoresNothingAndPostsNothing)
 {
     ASSERT_TRUE(MakeSymbolicLink("/proc/self/mem", kAlphaDir + "\\unreadable"));
     m_alphaFiles = SnapshotFiles(kAlphaDir);
-    StartServer();
-    StartTool();
-    const std::string before = ReadFileText(kServerProfile);
-    BrowseTo(kNewDir);
+    StartChoosing(kNewDir);
     m_tool.Click(IDC_SET_DIR);
     const Texts texts = TakeTexts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].rfind("Read error on " + kAlphaDir + "\\unreadable:", 0), 0u) << texts[0];
-    ExpectNothingCarriedStoredOrPosted(before);
+    ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
 }
 
 TEST_F(SetDirTest, WithoutQueuesSetDirDoesNothing)
