@@ -12,6 +12,7 @@
 #include "bench/BenchReporter.h"
 #include "bench/BenchSupport.h"
 #include "framework/WinApp.h"
+#include "relocate/AdministratorsFolder.h"
 #include "relocate/ChangeJournal.h"
 #include "relocate/CreatedEntries.h"
 #include "relocate/DirectoryMover.h"
@@ -60,8 +61,10 @@ double TimeMove(const std::string& source, const std::string& target, bool& move
     const long long start = Now();
     {
         CBenchReporter reporter;
-        CChangeJournal journal(L"bench-mover");
-        journal.Begin(WidenText(target));
+        CChangeJournal journal;
+        std::wstring folder;
+        PrepareAdministratorsFolder(folder, nullptr);
+        journal.Begin(folder, L"bench-mover", WidenText(target), {});
         CCreatedEntries created(&journal);
         CContentMover mover(source, target, reporter, created);
         moved =

@@ -24,6 +24,7 @@
 #include "config/ProfileFile.h"
 #include "framework/WinApp.h"
 #include "notify/ChangeAudit.h"
+#include "relocate/AdministratorsFolder.h"
 #include "relocate/ChangeJournal.h"
 #include "relocate/QueueDirectoryChange.h"
 #include "res/resource.h"
@@ -344,10 +345,17 @@ private:
 double TimeJournal(ULONGLONG entries, const std::wstring& destination)
 {
     const long long start = Now();
-    CChangeJournal journal(L"bench");
-    journal.Begin(destination);
+    CChangeJournal journal;
+    std::wstring folder;
+    PrepareAdministratorsFolder(folder, nullptr);
+    journal.Begin(folder, L"bench", destination, {});
+    const FileIdentity proof;
     for (ULONGLONG i = 0; i < entries; ++i)
-        journal.Add(false, destination + L"\\cf" + std::to_wstring(i) + L".ini");
+    {
+        const std::wstring path = destination + L"\\cf" + std::to_wstring(i) + L".ini";
+        journal.Intend(false, path);
+        journal.Prove(path, proof);
+    }
     journal.End(false);
     return SecondsSince(start);
 }

@@ -162,12 +162,14 @@ void MakeChange(const Arguments& arguments, const ServerProfiles& profiles,
 }
 } // namespace
 
+// `show` changes nothing: a move left unfinished is told of, and left for the next change to
+// clean up. A machine whose server profile does not exist is not taken for a configured one.
 int RunShow(const Arguments& arguments)
 {
     const ServerSettings settings = ReadServerSettings();
     const ServerProfiles& profiles = settings.profiles;
-    CConsoleReporter reporter(false);
-    CleanUpInterruptedCommand(profiles.server.GetPath(), reporter);
+    const std::wstring serverProfile = WidenText(profiles.server.GetPath());
+    const bool found = GetFileAttributesW(serverProfile.c_str()) != INVALID_FILE_ATTRIBUTES;
     const std::wstring root = WidenText(settings.root);
     const std::wstring display = ShownDisplayMode(settings.showCommand);
     std::vector<CJsonObject> queues;
@@ -178,22 +180,35 @@ int RunShow(const Arguments& arguments)
         queues.push_back(CJsonObject().Add("name", WidenText(name)).Add("dir", dir));
         queueLines += L"  " + WidenText(name) + L"\t" + dir + L"\n";
     }
-    if (arguments.json)
+    std::vector<CJsonObject> interrupted;
+    std::wstring interruptedLines;
+    for (const InterruptedMove& move : FindInterruptedMoves(profiles.server.GetPath()))
     {
+        interrupted.push_back(CJsonObject()
+                                  .Add("destination", move.destination)
+                                  .Add("entries", static_cast<ULONGLONG>(move.entries)));
+        interruptedLines += L"Interrupted:    " + move.destination + L" (" +
+                            WidenText(CountText(move.entries)) +
+                            L" entries), left for the next change\n";
+    }
+    if (!found)
+        WriteError(FormatMessageText(IDS_NO_SERVER_PROFILE, {serverProfile}) + L"\n");
+    if (arguments.json)
         WriteOutAscii(CJsonObject()
                           .Add("systemProfile", WidenText(profiles.system.GetPath()))
-                          .Add("serverProfile", WidenText(profiles.server.GetPath()))
+                          .Add("serverProfile", serverProfile)
+                          .Add("serverProfileFound", found)
                           .Add("display", display)
                           .Add("root", root)
                           .Add("queues", queues)
+                          .Add("interrupted", interrupted)
                           .Text() +
                       "\n");
-        return 0;
-    }
-    WriteOut(L"System profile: " + WidenText(profiles.system.GetPath()) + L"\nServer profile: " +
-             WidenText(profiles.server.GetPath()) + L"\nDisplay mode:   " + display +
-             L"\nRoot directory: " + root + L"\nQueues:\n" + queueLines);
-    return 0;
+    else
+        WriteOut(L"System profile: " + WidenText(profiles.system.GetPath()) +
+                 L"\nServer profile: " + serverProfile + L"\nDisplay mode:   " + display +
+                 L"\nRoot directory: " + root + L"\nQueues:\n" + queueLines + interruptedLines);
+    return found ? 0 : 1;
 }
 
 int RunChange(const Arguments& arguments)

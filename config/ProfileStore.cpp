@@ -8,7 +8,7 @@
 
 namespace
 {
-const int kWriteAttempts = 2;
+const int kWriteAttempts = 1;
 // Enough for any number of duplicate keys a hand-edited profile holds, bounded all the same.
 const int kRemoveAttempts = 64;
 // Below this much free space a rewrite of the file may be cut short.
@@ -109,8 +109,11 @@ bool CCheckedChanges::Remove(const char* section, const char* key)
 
 // Every entry noted before that no change touched reads back as it was: the file was not cut
 // short.
-bool CCheckedChanges::FileReadsBackWhole() const
+// The entries noted before that no change touched and that no longer read back as they were:
+// the file was cut short. Each as its section and its "key=value".
+std::vector<std::pair<std::string, std::string>> CCheckedChanges::LostEntries() const
 {
+    std::vector<std::pair<std::string, std::string>> lost;
     for (const auto& before : m_entriesBefore)
     {
         const std::string section = Lower(before.first);
@@ -121,17 +124,38 @@ bool CCheckedChanges::FileReadsBackWhole() const
                 std::find(m_changed.begin(), m_changed.end(),
                           std::make_pair(section, KeyOf(entry))) != m_changed.end();
             if (!changed && std::find(now.begin(), now.end(), entry) == now.end())
-                return false;
+                lost.emplace_back(before.first, entry);
         }
     }
-    return true;
+    return lost;
 }
 
 StoreResult CCheckedChanges::Finish() const
 {
-    if (m_result.stored && m_entriesNoted && !FileReadsBackWhole())
+    if (m_result.stored && m_entriesNoted && !LostEntries().empty())
         return {false, ReadBackError()};
     return m_result;
+}
+
+StoreResult CCheckedChanges::FinishRestoring() const
+{
+    if (!m_result.stored || !m_entriesNoted)
+        return m_result;
+    const std::vector<std::pair<std::string, std::string>> lost = LostEntries();
+    if (lost.empty())
+        return m_result;
+    StoreResult result = {false, ReadBackError()};
+    for (const auto& entry : lost)
+    {
+        const size_t equals = entry.second.find('=');
+        const std::string key = entry.second.substr(0, equals);
+        const std::string value =
+            equals == std::string::npos ? "" : entry.second.substr(equals + 1);
+        if (!m_profile.WriteString(entry.first.c_str(), key.c_str(), value.c_str()) ||
+            m_profile.GetString(entry.first.c_str(), key.c_str()) != value)
+            result.lost.push_back("[" + entry.first + "] " + key);
+    }
+    return result;
 }
 
 namespace
@@ -154,17 +178,36 @@ StoreResult Put(const CProfileFile& profile, const SettingChange& change, const 
         changes.Write(change.section, change.key, value);
     if (change.onlyOneKey)
         Flush(profile);
-    return changes.Finish();
+    return changes.FinishRestoring();
+}
+
+// The old value is put back only while the stored value is still the tool's own: the new one,
+// or none after a removal.
+void PutBackOld(const CProfileFile& profile, const SettingChange& change)
+{
+    const std::string now = profile.GetString(change.section, change.key);
+    if (now != change.oldValue && (now.empty() || now == change.newValue))
+        Put(profile, change, change.oldValue);
 }
 } // namespace
 
+// The value is read again just before it is written, after every wait; a removal and its write
+// are undone as one, should anything come between them.
 StoreResult StoreSetting(const CProfileFile& profile, const SettingChange& change)
 {
     if (profile.GetString(change.section, change.key) != change.oldValue)
         return {false, 0};
-    const StoreResult result = Put(profile, change, change.newValue);
-    const std::string now = profile.GetString(change.section, change.key);
-    if (!result.stored && now != change.oldValue && (now.empty() || now == change.newValue))
-        Put(profile, change, change.oldValue);
+    StoreResult result = {false, 0};
+    try
+    {
+        result = Put(profile, change, change.newValue);
+    }
+    catch (...)
+    {
+        PutBackOld(profile, change);
+        throw;
+    }
+    if (!result.stored)
+        PutBackOld(profile, change);
     return result;
 }

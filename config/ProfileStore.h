@@ -18,11 +18,14 @@ struct StoreResult
     // full), or 0 when the value read back otherwise because another program changed the file
     // at the same time.
     DWORD error;
+    // Entries of the file that a store cut short and that could not be written back
+    // ("[section] key").
+    std::vector<std::string> lost = {};
 };
 
-// Checked changes of one profile file. Each change is made and read back; a write that reads
-// back otherwise is made once more, since a second writer may have raced, and a removal is
-// made until the key reads back absent, so that duplicate keys all go. After the first change
+// Checked changes of one profile file. Each change is made and read back, once: a write that
+// reads back otherwise may be another program's, which is not written over; a removal is made
+// until the key reads back absent, so that duplicate keys all go. After the first change
 // that fails no other is made. Some platforms report a write to a full volume as a success and
 // cut the file short, anywhere beyond the value written: on a nearly full volume every entry of
 // the file is therefore noted first, and Finish reads back those it did not change too.
@@ -37,11 +40,14 @@ public:
     bool Remove(const char* section, const char* key);
     // The outcome of all the changes made.
     StoreResult Finish() const;
+    // The same, and entries of the file that the changes cut short are written back, from
+    // what was noted, and named in the result when they cannot be.
+    StoreResult FinishRestoring() const;
 
 private:
     template <class Change, class ReadsBack>
     bool Make(Change change, ReadsBack readsBack, int attempts);
-    bool FileReadsBackWhole() const;
+    std::vector<std::pair<std::string, std::string>> LostEntries() const;
     DWORD ReadBackError() const;
 
     const CProfileFile& m_profile;

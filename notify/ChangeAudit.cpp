@@ -1,5 +1,8 @@
 #include "notify/ChangeAudit.h"
 
+#include "base/ResourceText.h"
+#include "res/resource.h"
+
 #include "events.h"
 
 #include <memory>
@@ -64,11 +67,17 @@ catch (...)
 {
 }
 
+// At most this many paths, then how many more there are.
+const size_t kMostPathsListed = 50;
+
 std::wstring Lines(const std::vector<std::wstring>& paths)
 {
     std::wstring lines;
-    for (const std::wstring& path : paths)
-        lines += (lines.empty() ? L"" : L"\r\n") + path;
+    for (size_t i = 0; i < paths.size() && i < kMostPathsListed; ++i)
+        lines += (i == 0 ? L"" : L"\r\n") + paths[i];
+    if (paths.size() > kMostPathsListed)
+        lines += L"\r\n" + FormatMessageText(IDS_AND_MORE,
+                                             {std::to_wstring(paths.size() - kMostPathsListed)});
     return lines;
 }
 } // namespace
@@ -103,9 +112,14 @@ void AuditLeftBehind(const std::wstring& what, const std::vector<std::wstring>& 
     Write(EVENTLOG_ERROR_TYPE, KEL_EVENT_LEFT_BEHIND, {what, Lines(left)});
 }
 
-void AuditCleanedUp(const std::wstring& destination, const std::vector<std::wstring>& left)
+void AuditCleanedUp(const std::wstring& destination, const std::vector<std::wstring>& removed)
 {
-    Write(EVENTLOG_INFORMATION_TYPE, KEL_EVENT_CLEANED_UP, {destination, Lines(left)});
+    Write(EVENTLOG_INFORMATION_TYPE, KEL_EVENT_CLEANED_UP, {destination, Lines(removed)});
+}
+
+void AuditNotCleanedUp(const std::wstring& destination)
+{
+    Write(EVENTLOG_WARNING_TYPE, KEL_EVENT_NOT_CLEANED_UP, {destination});
 }
 
 void SetAuditWriter(AuditWriter writer)

@@ -15,8 +15,9 @@
 inline constexpr wchar_t kEventSourceName[] = L"KEL Administrator";
 
 // The events and their texts are those of the message table (res/events.mc): 1000 a stored
-// change, 1001 a change not made, 1002 what a rollback could not remove, 1003 the cleanup of
-// an interrupted move.
+// change, 1001 a change not made, 1002 what a rollback or a cleanup could not remove, 1003 the
+// cleanup of an interrupted move, 1004 one left as it was because the server now uses its
+// destination. Lists of paths name at most 50, then how many more there are.
 
 struct AuditRecord
 {
@@ -30,7 +31,8 @@ struct AuditRecord
 void AuditChanged(const std::wstring& what, const std::wstring& before, const std::wstring& after);
 void AuditNotChanged(const std::wstring& what, const std::wstring& reason);
 void AuditLeftBehind(const std::wstring& what, const std::vector<std::wstring>& left);
-void AuditCleanedUp(const std::wstring& destination, const std::vector<std::wstring>& left);
+void AuditCleanedUp(const std::wstring& destination, const std::vector<std::wstring>& removed);
+void AuditNotCleanedUp(const std::wstring& destination);
 
 // Where the records go: the event log, unless a writer of its own is put in place (a test's);
 // null puts the event log back.

@@ -10,19 +10,65 @@ namespace
 // Full access for the built-in Administrators and for SYSTEM, none inherited from above.
 const wchar_t kAdministratorsOnly[] = L"D:P(A;;GA;;;BA)(A;;GA;;;SY)";
 const wchar_t kAdministratorsOnlyFolder[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+// Rights that let a holder put something in, take something out, or hand the rights on.
+const ACCESS_MASK kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
+                                  FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC |
+                                  WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+std::vector<BYTE> TokenInformation(TOKEN_INFORMATION_CLASS which)
+{
+    std::vector<BYTE> information;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return information;
+    DWORD size = 0;
+    GetTokenInformation(token, which, nullptr, 0, &size);
+    information.resize(size);
+    if (size == 0 || !GetTokenInformation(token, which, information.data(), size, &size))
+        information.clear();
+    CloseHandle(token);
+    return information;
+}
 
 bool IsCallerSid(PSID sid)
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> user(size);
-    const bool same = size > 0 && GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
-                      EqualSid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, sid);
-    CloseHandle(token);
-    return same;
+    const std::vector<BYTE> user = TokenInformation(TokenUser);
+    return !user.empty() &&
+           EqualSid(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid, sid);
+}
+
+bool IsAdministratorsOrSystem(PSID sid)
+{
+    return IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
+           IsWellKnownSid(sid, WinLocalSystemSid);
+}
+
+// The administrator running the tool may own it: whoever owns an object may change its access
+// anyway, so a right granted to the owner changes nothing.
+bool IsTrustedOwner(PSID owner)
+{
+    return owner != nullptr &&
+           (IsAdministratorsOrSystem(owner) || (IsElevated() && IsCallerSid(owner)));
+}
+
+bool LetsOthersChange(PACL list, PSID owner)
+{
+    // No list at all lets everyone do everything.
+    if (list == nullptr)
+        return true;
+    for (DWORD i = 0; i < list->AceCount; ++i)
+    {
+        ACE_HEADER* header = nullptr;
+        if (!GetAce(list, i, reinterpret_cast<void**>(&header)) ||
+            header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
+            continue;
+        const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+        PSID sid = const_cast<DWORD*>(&ace->SidStart);
+        if ((ace->Mask & kChangeRights) != 0 && !IsAdministratorsOrSystem(sid) &&
+            !(owner != nullptr && EqualSid(sid, owner)))
+            return true;
+    }
+    return false;
 }
 } // namespace
 
@@ -40,6 +86,37 @@ CAdministratorsOnly::~CAdministratorsOnly()
         LocalFree(m_descriptor);
 }
 
+Changers ChangersOf(PSECURITY_DESCRIPTOR descriptor)
+{
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    BOOL present = FALSE;
+    PACL list = nullptr;
+    if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || !IsTrustedOwner(owner))
+        return Changers::kOthersOwn;
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) ||
+        LetsOthersChange(present ? list : nullptr, owner))
+        return Changers::kOthersWrite;
+    return Changers::kAdministratorsOnly;
+}
+
+bool MakeAdministratorsOnly(HANDLE object)
+{
+    CAdministratorsOnly access(true);
+    BYTE owner[SECURITY_MAX_SID_SIZE];
+    DWORD ownerSize = sizeof owner;
+    PACL list = nullptr;
+    BOOL defaulted = FALSE;
+    BOOL present = FALSE;
+    return access.Descriptor() != nullptr &&
+           CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, owner, &ownerSize) &&
+           GetSecurityDescriptorDacl(access.Descriptor(), &present, &list, &defaulted) &&
+           SetSecurityInfo(object, SE_FILE_OBJECT,
+                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                               PROTECTED_DACL_SECURITY_INFORMATION,
+                           owner, nullptr, list, nullptr) == ERROR_SUCCESS;
+}
+
 bool IsOwnedByAdministratorsOrCaller(HANDLE file)
 {
     PSID owner = nullptr;
@@ -48,8 +125,14 @@ bool IsOwnedByAdministratorsOrCaller(HANDLE file)
                         nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
     const bool trusted =
-        owner != nullptr && (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-                             IsWellKnownSid(owner, WinLocalSystemSid) || IsCallerSid(owner));
+        owner != nullptr && (IsAdministratorsOrSystem(owner) || IsCallerSid(owner));
     LocalFree(descriptor);
     return trusted;
+}
+
+bool IsElevated()
+{
+    const std::vector<BYTE> elevation = TokenInformation(TokenElevation);
+    return elevation.size() >= sizeof(TOKEN_ELEVATION) &&
+           reinterpret_cast<const TOKEN_ELEVATION*>(elevation.data())->TokenIsElevated != 0;
 }

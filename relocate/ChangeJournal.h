@@ -1,70 +1,66 @@
 #pragma once
 
+#include "relocate/JournalRecords.h"
+
 #include <windows.h>
 
 #include <functional>
 #include <string>
-#include <vector>
 
-// A record on disk of every file and folder that a command carrying files over has created,
-// kept while it carries them, outside the server's folders (in the common application data
-// folder, in a folder only administrators may write), so that what a command ended from
-// outside (a log-off, a shutdown, the process killed) leaves behind can be removed by a later
-// run. Entries are written the moment they are added and put on disk at least once a second.
-// Before the command stores its change, the value it is about to store is noted too: a later
-// run that finds it stored keeps the copies, which the profile then names.
+// The record on disk of what a move creates in its destination, kept while it carries files in
+// the administrators' folder, so that a later run can take back what a move that was cut short
+// (a log-off, a shutdown, the process killed) left behind, and nothing else. To use:
+// - Begin names the destination and the setting; no move goes on without its journal.
+// - Intend each entry before it is made, Prove it once made; KeepAside each file of the
+//   destination that a copy replaces. A false result means the journal can no longer be
+//   written: the move must stop.
+// - NoteStore the value about to be stored, then AwaitDisk before the last look at the source.
+// - End removes the journal, or keeps it for a later run.
+// What is written outlives the process at once; a thread of the journal's own puts it on the
+// disk itself at least once a second, so that a power cut loses at most the last second.
 class CChangeJournal
 {
 public:
-    // The journal of the server whose changes `key` serialises (see CChangeLock). `pump`, when
-    // given, is called while the journal waits for the disk before a store, so that the thread
-    // goes on answering its messages; a session's end may end the journal from there.
-    explicit CChangeJournal(const std::wstring& key, std::function<void()> pump = nullptr);
+    // `pump` is called while AwaitDisk waits, so that the thread goes on answering its
+    // messages; a session's end may end the journal from there.
+    explicit CChangeJournal(std::function<void()> pump = nullptr);
     ~CChangeJournal();
     CChangeJournal(const CChangeJournal&) = delete;
     CChangeJournal& operator=(const CChangeJournal&) = delete;
 
-    // Starts the journal of a carry-over into `destination`. False when it cannot be written:
-    // the command then goes on without one.
-    bool Begin(const std::wstring& destination);
-    void Add(bool directory, const std::wstring& path);
-    // [section] key of the profile `profilePath` is about to be set to `value`.
-    void NoteStore(const std::string& profilePath, const char* section, const char* key,
-                   const std::string& value);
-    // Ends the journal: removed when nothing of the command is left to clean up, kept for a
-    // later run otherwise.
+    // The journal of the change that the lock named `key` guards, in `folder`; false, with
+    // Error, when it cannot be made.
+    bool Begin(const std::wstring& folder, const std::wstring& key, const std::wstring& destination,
+               const JournalSetting& setting);
+    bool Intend(bool folder, const std::wstring& path);
+    bool Prove(const std::wstring& path, const FileIdentity& identity);
+    bool KeepAside(const std::wstring& original, const std::wstring& aside);
+    bool NoteStore(const JournalSetting& store);
+    // Puts everything written so far on the disk and waits for it; false when the journal was
+    // ended meanwhile.
+    bool AwaitDisk();
     void End(bool keep);
 
-    // What the cleanup after an interrupted command found.
-    struct Recovery
-    {
-        std::wstring destination;       // where the interrupted command carried files to
-        size_t listed = 0;              // entries it listed
-        std::vector<std::wstring> left; // entries it listed that could not be removed
-        bool stored = false; // its change was stored after all: the copies stay, and are named
-    };
-    // Cleans up after a journal left behind by a run that ended without finishing: removes
-    // what it lists, newest first (only files and folders that are still such, and only inside
-    // its destination, never anything in an old folder), then the journal itself; unless the
-    // change it noted was stored after all. False when there is no such journal, or one that
-    // neither an administrator nor this user wrote. Only the holder of the server's lock may
-    // call it.
-    bool RecoverInterrupted(Recovery& recovery);
+    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+    // The platform's error that stopped the journal, or 0.
+    DWORD Error() const { return m_error; }
+    const std::wstring& Path() const { return m_path; }
 
 private:
-    bool Append(const std::string& line); // false without a journal
-    void Write(const std::string& line);
-    void StartFlush();
-    bool FlushRunning() const;
-    void FlushPumping();
-    bool AwaitFlushPumping();
-    void AwaitFlush();
+    static DWORD WINAPI PutOnDisk(void* journal);
+    bool Write(const std::string& line);
     void Close();
 
     std::wstring m_path;
-    HANDLE m_file = INVALID_HANDLE_VALUE;
-    HANDLE m_flushFile = INVALID_HANDLE_VALUE; // the same file, for the thread that flushes
-    ULONGLONG m_lastFlush = 0;
     std::function<void()> m_pump;
-    HANDLE m_flusher = nullptr; // the thread that puts the journal on disk
+    HANDLE m_file = INVALID_HANDLE_VALUE;
+    HANDLE m_diskFile = nullptr; // the same file, for the thread that puts it on disk
+    DWORD m_error = 0;
+    HANDLE m_flusher = nullptr;
+    HANDLE m_stop = nullptr;    // ends the flusher
+    HANDLE m_request = nullptr; // asks it to put the journal on disk now
+    HANDLE m_done = nullptr;    // it has, since the last request
 };
+
+// Where the journal of the change that the lock named `key` guards lies in `folder`.
+std::wstring JournalPath(const std::wstring& folder, const std::wstring& key);

@@ -2,6 +2,7 @@
 
 #include "base/WideText.h"
 #include "relocate/AdministratorsOnly.h"
+#include "relocate/FileIdentity.h"
 #include "relocate/SentMessageWait.h"
 
 #include <algorithm>
@@ -9,21 +10,16 @@
 
 namespace
 {
-const wchar_t kMutexPrefix[] = L"Global\\KEL Administrator ";
+const wchar_t kLockExtension[] = L".lock";
 const DWORD kWaitSliceMs = 50;
 
-// FNV-1a over the case-folded full path: a kernel object name may hold no backslash and must
-// stay short, whatever the path.
-std::wstring KeyOf(const std::string& serverProfilePath)
+// FNV-1a over the case-folded path: a file name short enough whatever the path.
+std::wstring HashOf(std::wstring path)
 {
-    const std::wstring path = WidenText(serverProfilePath);
-    wchar_t full[MAX_PATH * 2] = L"";
-    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
-    std::wstring folded = length > 0 && length < MAX_PATH * 2 ? std::wstring(full, length) : path;
-    if (!folded.empty())
-        CharUpperBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+    if (!path.empty())
+        CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
     unsigned long long hash = 14695981039346656037ull;
-    for (wchar_t c : folded)
+    for (wchar_t c : path)
     {
         hash ^= static_cast<unsigned long long>(c);
         hash *= 1099511628211ull;
@@ -32,48 +28,61 @@ std::wstring KeyOf(const std::string& serverProfilePath)
     std::swprintf(key, 17, L"%016llx", hash);
     return key;
 }
+
+std::wstring FullPathOf(const std::wstring& path)
+{
+    wchar_t full[MAX_PATH * 2] = L"";
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+    return length > 0 && length < MAX_PATH * 2 ? std::wstring(full, length) : path;
+}
+
+// The profile's final path; a profile yet to be made is named by its folder's final path.
+std::wstring IdentityPathOf(const std::wstring& path)
+{
+    FileIdentity identity;
+    if (ReadFileIdentity(path, identity) && !identity.finalPath.empty())
+        return identity.finalPath;
+    const std::wstring full = FullPathOf(path);
+    const size_t slash = full.rfind(L'\\');
+    if (slash == std::wstring::npos || !ReadFileIdentity(full.substr(0, slash), identity) ||
+        identity.finalPath.empty())
+        return full;
+    const bool separated = identity.finalPath.back() == L'\\';
+    return identity.finalPath + (separated ? L"" : L"\\") + full.substr(slash + 1);
+}
 } // namespace
 
-CChangeLock::CChangeLock(const std::string& serverProfilePath) : m_key(KeyOf(serverProfilePath))
+CChangeLock::CChangeLock(const std::wstring& folder, const std::string& profilePath)
+    : m_key(HashOf(IdentityPathOf(WidenText(profilePath)))),
+      m_earlierKey(HashOf(FullPathOf(WidenText(profilePath)))),
+      m_path(folder + L'\\' + m_key + kLockExtension)
 {
-    CAdministratorsOnly access;
-    m_mutex = CreateMutexW(access.Attributes(), FALSE, (kMutexPrefix + m_key).c_str());
 }
 
 CChangeLock::~CChangeLock()
 {
-    Release();
-    if (m_mutex != nullptr)
-        CloseHandle(m_mutex);
+    if (m_file != INVALID_HANDLE_VALUE)
+        CloseHandle(m_file);
 }
 
 CChangeLock::Result CChangeLock::Take(DWORD waitMs, const std::function<bool()>& keepWaiting)
 {
-    // Without the mutex (not allowed to open it) the lock counts as another's.
-    if (m_mutex == nullptr)
-        return Result::kBusy;
+    CAdministratorsOnly access;
     const ULONGLONG end = GetTickCount64() + waitMs;
     for (;;)
     {
+        m_file = CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, access.Attributes(),
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (m_file != INVALID_HANDLE_VALUE)
+            return Result::kTaken;
+        m_error = GetLastError();
+        if (m_error != ERROR_SHARING_VIOLATION)
+            return Result::kDenied;
         const ULONGLONG now = GetTickCount64();
-        const auto slice =
-            static_cast<DWORD>(std::min<ULONGLONG>(end > now ? end - now : 0, kWaitSliceMs));
-        const DWORD waited = WaitAnsweringSentMessages(m_mutex, slice);
-        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED_0)
-        {
-            m_held = true;
-            return waited == WAIT_OBJECT_0 ? Result::kTaken : Result::kTakenAbandoned;
-        }
-        if (waited != WAIT_TIMEOUT)
+        if (now >= end || (keepWaiting && !keepWaiting()))
             return Result::kBusy;
-        if (GetTickCount64() >= end || (keepWaiting && !keepWaiting()))
-            return Result::kBusy;
+        // Sleeps the slice, answering what is sent meanwhile: the event never comes.
+        WaitAnsweringSentMessages(GetCurrentProcess(),
+                                  static_cast<DWORD>(std::min<ULONGLONG>(end - now, kWaitSliceMs)));
     }
-}
-
-void CChangeLock::Release()
-{
-    if (m_held)
-        ReleaseMutex(m_mutex);
-    m_held = false;
 }

@@ -5,13 +5,14 @@
 #include <functional>
 #include <string>
 
-// One change at a time per server, across processes and Terminal Server sessions: a named
-// mutex in the global namespace, named after the server profile's full path (case-folded),
-// open to Administrators and SYSTEM only. Released when the object ends.
+// One change at a time per profile, across processes and Terminal Server sessions: an exclusive
+// open of a lock file in the administrators' folder, named after the profile's identity (its
+// final path, case-folded), so that every spelling of one file (8.3 names, a mapped or
+// substituted drive) shares one lock. Released when the object ends, or its process does.
 class CChangeLock
 {
 public:
-    explicit CChangeLock(const std::string& serverProfilePath);
+    CChangeLock(const std::wstring& folder, const std::string& profilePath);
     ~CChangeLock();
     CChangeLock(const CChangeLock&) = delete;
     CChangeLock& operator=(const CChangeLock&) = delete;
@@ -19,20 +20,24 @@ public:
     enum class Result
     {
         kTaken,
-        kTakenAbandoned, // the earlier holder ended without releasing it
-        kBusy            // another holds it still, after the wait
+        kBusy,  // another holds it still, after the wait
+        kDenied // it cannot be opened at all (see Error): this process lacks the rights
     };
     // Waits up to `waitMs` for the lock, or until `keepWaiting` says no. Messages sent to the
-    // thread's windows from elsewhere are handled meanwhile.
+    // thread's windows from elsewhere are answered meanwhile.
     Result Take(DWORD waitMs, const std::function<bool()>& keepWaiting = nullptr);
+    DWORD Error() const { return m_error; }
+    const std::wstring& Path() const { return m_path; }
 
-    // Names what the lock guards; the server's journal is named after it too.
+    // Names what the lock guards; the profile's journal is named after it too.
     const std::wstring& Key() const { return m_key; }
+    // The key an earlier version named the lock and journal after: the path as written.
+    const std::wstring& EarlierKey() const { return m_earlierKey; }
 
 private:
-    void Release();
-
     std::wstring m_key;
-    HANDLE m_mutex = nullptr;
-    bool m_held = false;
+    std::wstring m_earlierKey;
+    std::wstring m_path;
+    HANDLE m_file = INVALID_HANDLE_VALUE;
+    DWORD m_error = 0;
 };

@@ -1,54 +1,37 @@
 #include "relocate/CommandRun.h"
 
+#include "base/ErrorTexts.h"
 #include "base/ResourceText.h"
 #include "base/WideText.h"
 #include "notify/ChangeAudit.h"
+#include "relocate/AdministratorsFolder.h"
+#include "relocate/AdministratorsOnly.h"
 #include "relocate/DirectoryMover.h"
+#include "relocate/JournalRecovery.h"
 #include "relocate/Reporting.h"
 #include "res/resource.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace
 {
-// IDS_COPIES_LEFT lists this many paths, then how many more there are.
-const size_t kMostPathsListed = 10;
-
-std::wstring ListedPaths(const std::vector<std::wstring>& paths)
+// The platform's error as the messages quote it, and the advice to run elevated where that
+// would help.
+std::wstring RightsText(DWORD error)
 {
-    std::wstring lines;
-    for (size_t i = 0; i < paths.size() && i < kMostPathsListed; ++i)
-        lines += (i == 0 ? L"\t" : L"\n\t") + paths[i];
-    if (paths.size() > kMostPathsListed)
-        lines += L"\n" + FormatMessageText(IDS_AND_MORE,
-                                           {std::to_wstring(paths.size() - kMostPathsListed)});
-    return lines;
-}
-
-void ReportLeftCopies(CReporter& reporter, const std::vector<std::wstring>& left)
-{
-    ReportFormatted(reporter, IDS_COPIES_LEFT, MB_ICONEXCLAMATION, {ListedPaths(left)});
-}
-
-// Cleans up after a journal left behind, for the holder of the server's lock.
-void RecoverInterrupted(CChangeJournal& journal, CReporter& reporter)
-{
-    CChangeJournal::Recovery recovery;
-    if (!journal.RecoverInterrupted(recovery) || recovery.listed == 0 || recovery.stored)
-        return;
-    AuditCleanedUp(recovery.destination, recovery.left);
-    if (recovery.left.empty())
-        ReportFormatted(reporter, IDS_INTERRUPTED_CLEANED, MB_ICONINFORMATION,
-                        {recovery.destination});
-    else
-        ReportLeftCopies(reporter, recovery.left);
+    std::wstring text = ErrorTextW(ErrnoFromPlatformError(error));
+    if (error == ERROR_ACCESS_DENIED && !IsElevated())
+        text += L"\n" + LoadResourceTextW(IDS_RUN_ELEVATED);
+    return text;
 }
 } // namespace
 
-CCommandRun::CCommandRun(const std::string& serverProfilePath, CReporter& reporter,
-                         const CommandOptions& options, std::wstring what)
-    : m_options(options), m_what(std::move(what)), m_reporter(reporter), m_lock(serverProfilePath),
-      m_journal(m_lock.Key(), [this] { m_reporter.Pump(); }), m_created(&m_journal)
+CCommandRun::CCommandRun(const std::string& serverProfilePath, const CProfileFile& storedIn,
+                         CReporter& reporter, const CommandOptions& options, std::wstring what)
+    : m_options(options), m_what(std::move(what)), m_serverProfilePath(serverProfilePath),
+      m_storedIn(storedIn), m_reporter(reporter), m_journal([this] { m_reporter.Pump(); }),
+      m_created(&m_journal)
 {
 }
 
@@ -67,6 +50,12 @@ CommandResult CCommandRun::Run(const std::function<CommandResult()>& steps)
     }
     catch (const std::exception& error)
     {
+        if (m_stored)
+        {
+            ReportFormatted(m_reporter, IDS_STORED_THEN_STOPPED, MB_ICONEXCLAMATION,
+                            {WidenText(error.what())});
+            return EndStored();
+        }
         if (m_finished)
             throw;
         ReportFormatted(m_reporter, IDS_COMMAND_STOPPED, MB_ICONSTOP, {WidenText(error.what())});
@@ -74,17 +63,87 @@ CommandResult CCommandRun::Run(const std::function<CommandResult()>& steps)
     }
 }
 
-bool CCommandRun::Begin()
+bool CCommandRun::Begin(CommandOutcome& refusal)
 {
-    if (m_lock.Take(m_options.lockWaitMs, [this] { return !Cancelled(); }) ==
-        CChangeLock::Result::kBusy)
-    {
-        if (!Cancelled())
-            ReportMessage(m_reporter, IDS_ANOTHER_ADMINISTRATOR, MB_ICONINFORMATION);
+    refusal = CommandOutcome::kRefused;
+    if (!PrepareAdministratorsFolder(m_folder, &m_reporter) || !TakeLocks(refusal) ||
+        !CanWriteProfile())
         return false;
-    }
-    RecoverInterrupted(m_journal, m_reporter);
+    Recover();
     return true;
+}
+
+// The server's lock, and for a setting of another profile that profile's too, always in the
+// same order, so that two commands never wait for each other.
+bool CCommandRun::TakeLocks(CommandOutcome& refusal)
+{
+    m_locks.push_back(std::make_unique<CChangeLock>(m_folder, m_serverProfilePath));
+    auto stored = std::make_unique<CChangeLock>(m_folder, m_storedIn.GetPath());
+    if (stored->Key() != m_locks.front()->Key())
+        m_locks.push_back(std::move(stored));
+    std::vector<CChangeLock*> ordered;
+    for (const auto& lock : m_locks)
+        ordered.push_back(lock.get());
+    std::sort(ordered.begin(), ordered.end(),
+              [](const CChangeLock* a, const CChangeLock* b) { return a->Key() < b->Key(); });
+    for (CChangeLock* lock : ordered)
+    {
+        switch (lock->Take(m_options.lockWaitMs, [this] { return !Cancelled(); }))
+        {
+        case CChangeLock::Result::kTaken:
+            continue;
+        case CChangeLock::Result::kBusy:
+            if (!Cancelled())
+                ReportMessage(m_reporter, IDS_ANOTHER_ADMINISTRATOR, MB_ICONINFORMATION);
+            refusal = CommandOutcome::kTryLater;
+            return false;
+        case CChangeLock::Result::kDenied:
+            ReportPathFailure(m_reporter, IDS_NO_RIGHTS, lock->Path(), RightsText(lock->Error()));
+            return false;
+        }
+    }
+    return true;
+}
+
+// A run that cannot store its change is told so before anything is copied. A profile yet to be
+// made is made by the store, in a folder that the platform then judges.
+bool CCommandRun::CanWriteProfile()
+{
+    const std::wstring path = WidenText(m_storedIn.GetPath());
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+    {
+        CloseHandle(file);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND)
+        return true;
+    ReportPathFailure(m_reporter, IDS_NO_RIGHTS, path, RightsText(error));
+    return false;
+}
+
+void CCommandRun::Recover()
+{
+    for (const InterruptedChange& change : FindInterruptedChanges(m_folder, *m_locks.front()))
+    {
+        if (m_options.whatIf)
+            ReportFormatted(m_reporter, IDS_INTERRUPTED_LEFT, MB_ICONINFORMATION,
+                            {change.contents.destination});
+        else
+            CleanUpInterrupted(change, m_serverProfilePath, m_reporter);
+    }
+}
+
+void CCommandRun::Change(const SettingChange& change, AdminCode code, WPARAM codeValue)
+{
+    m_change = change;
+    m_code = code;
+    m_codeValue = codeValue;
+    m_result.before = change.oldValue;
+    m_result.after = change.newValue;
 }
 
 bool CCommandRun::Survey(CContentMover& mover)
@@ -97,32 +156,68 @@ bool CCommandRun::Survey(CContentMover& mover)
     return true;
 }
 
-void CCommandRun::StartCarrying(const std::wstring& destination, const std::wstring& activity)
+bool CCommandRun::StartCarrying(const std::wstring& destination, const std::wstring& activity)
 {
+    m_destination = destination;
+    const JournalSetting setting = {WidenText(m_storedIn.GetPath()), m_change.section, m_change.key,
+                                    m_change.oldValue};
+    if (!m_journal.Begin(m_folder, m_locks.front()->Key(), destination, setting))
+        return ReportJournalFailure();
+    if (m_options.whatIf)
+    {
+        m_journal.End(false);
+        return true;
+    }
     m_carrying = true;
-    m_journal.Begin(destination);
     m_reporter.SetActivity(activity, [this] { Abandon(); });
+    return true;
 }
 
-CommandResult CCommandRun::Store(const CProfileFile& profile, const SettingChange& change,
-                                 AdminCode code, WPARAM codeValue)
+bool CCommandRun::ReportJournalFailure()
 {
-    if (m_carrying)
-    {
-        m_journal.NoteStore(profile.GetPath(), change.section, change.key, change.newValue);
-        // The last look at the cancel: it may have come with the last pump of the command's
-        // work, or while the journal was put on disk.
-        if (Cancelled())
-            return End(CommandOutcome::kFailed);
-        m_store.emplace(NotedStore{profile, change.section, change.key, change.newValue});
-    }
-    const StoreResult stored = StoreSetting(profile, change);
+    const std::wstring path = m_journal.Path();
+    ReportPathFailure(m_reporter, IDS_JOURNAL_FAILED, path.substr(0, path.rfind(L'\\')),
+                      ErrorTextW(ErrnoFromPlatformError(m_journal.Error())));
+    return false;
+}
+
+bool CCommandRun::NoteStore()
+{
+    m_storeNoted = true;
+    if (m_journal.NoteStore(
+            {WidenText(m_storedIn.GetPath()), m_change.section, m_change.key, m_change.newValue}))
+        return true;
+    return ReportJournalFailure();
+}
+
+bool CCommandRun::AwaitJournal()
+{
+    if (!m_journal.AwaitDisk())
+        return !m_finished && !Cancelled() && ReportJournalFailure();
+    return !Cancelled();
+}
+
+CommandResult CCommandRun::Store()
+{
+    // The last look at the cancel: it may have come with the last pump of the command's work.
+    if (Cancelled())
+        return End(CommandOutcome::kFailed);
+    const StoreResult stored = StoreSetting(m_storedIn, m_change);
     if (!stored.stored)
     {
-        ReportStoreFailure(m_reporter, WidenText(profile.GetPath()), stored.error);
+        ReportStoreFailure(m_reporter, WidenText(m_storedIn.GetPath()), stored);
         return End(CommandOutcome::kFailed);
     }
-    m_result.notified = PostAdminMessage(codeValue, code);
+    m_stored = true;
+    m_result.notified = PostAdminMessage(m_codeValue, m_code);
+    return EndStored();
+}
+
+// The change is stored: the copies stay, the originals they replaced go, and the change is
+// recorded.
+CommandResult CCommandRun::EndStored()
+{
+    m_created.DropKeptAside();
     m_journal.End(false);
     AuditChanged(m_what, WidenText(m_result.before), WidenText(m_result.after));
     Finish(CommandOutcome::kChanged);
@@ -137,20 +232,27 @@ CommandResult CCommandRun::End(CommandOutcome outcome)
     if (Cancelled() && (outcome == CommandOutcome::kFailed || outcome == CommandOutcome::kTryLater))
         outcome = CommandOutcome::kCancelled;
     const std::wstring failure = m_reporter.LastReported();
-    // Copies that a store which failed all the same left named in the profile stay.
-    if (StoreLanded())
-        outcome = CommandOutcome::kFailedWithLeftovers;
+    // Copies that a store which failed all the same left named in the profile stay; so does
+    // the journal, whose noted store lets a later run decide.
+    const bool named = StoreLanded();
     const std::vector<std::wstring> left = RollBack();
-    // What could not be removed is left to a later run's cleanup too.
-    m_journal.End(!left.empty());
+    m_journal.End(named || !left.empty());
     m_reporter.EndProgress();
-    if (!left.empty())
+    if (named)
     {
-        ReportLeftCopies(m_reporter, left);
+        ReportFormatted(m_reporter, IDS_COPIES_KEPT, MB_ICONEXCLAMATION, {m_destination});
+        outcome = CommandOutcome::kFailedWithLeftovers;
+    }
+    else if (!left.empty())
+    {
+        ReportCopiesLeft(m_reporter, left);
         outcome = CommandOutcome::kFailedWithLeftovers;
     }
     else if (outcome == CommandOutcome::kCancelled)
         ReportMessage(m_reporter, IDS_MOVE_CANCELLED, MB_ICONINFORMATION);
+    if (m_storeNoted && m_storedIn.GetString(m_change.section, m_change.key).empty() &&
+        !m_change.oldValue.empty())
+        ReportFormatted(m_reporter, IDS_SETTING_NOW_EMPTY, MB_ICONEXCLAMATION, {m_what});
     if (m_carrying)
     {
         AuditNotChanged(m_what, outcome == CommandOutcome::kCancelled ? m_reporter.LastReported()
@@ -169,17 +271,16 @@ void CCommandRun::Abandon()
 {
     if (m_finished || !m_carrying)
         return;
-    const std::vector<std::wstring> left =
-        StoreLanded() ? std::vector<std::wstring>() : m_created.Undo();
-    m_journal.End(!left.empty());
+    const bool named = StoreLanded();
+    const std::vector<std::wstring> left = named ? std::vector<std::wstring>() : m_created.Undo();
+    m_journal.End(named || !left.empty());
     Finish(CommandOutcome::kCancelled);
 }
 
 bool CCommandRun::StoreLanded() const
 {
-    return m_store.has_value() &&
-           m_store->profile.GetString(m_store->section.c_str(), m_store->key.c_str()) ==
-               m_store->value;
+    return m_storeNoted &&
+           m_storedIn.GetString(m_change.section, m_change.key) == m_change.newValue;
 }
 
 // Out of the destination first, so that none of its folders is held as current. The removal
@@ -213,9 +314,27 @@ void CCommandRun::Finish(CommandOutcome outcome)
 
 void CleanUpInterruptedCommand(const std::string& serverProfilePath, CReporter& reporter)
 {
-    CChangeLock lock(serverProfilePath);
-    if (lock.Take(0) == CChangeLock::Result::kBusy)
+    std::wstring folder;
+    if (!PrepareAdministratorsFolder(folder, nullptr))
         return;
-    CChangeJournal journal(lock.Key());
-    RecoverInterrupted(journal, reporter);
+    CChangeLock lock(folder, serverProfilePath);
+    if (lock.Take(0) != CChangeLock::Result::kTaken)
+        return;
+    for (const InterruptedChange& change : FindInterruptedChanges(folder, lock))
+        CleanUpInterrupted(change, serverProfilePath, reporter);
+}
+
+std::vector<InterruptedMove> FindInterruptedMoves(const std::string& serverProfilePath)
+{
+    std::vector<InterruptedMove> moves;
+    std::wstring folder;
+    if (!PrepareAdministratorsFolder(folder, nullptr))
+        return moves;
+    CChangeLock lock(folder, serverProfilePath);
+    if (lock.Take(0) != CChangeLock::Result::kTaken)
+        return moves;
+    for (const InterruptedChange& change : FindInterruptedChanges(folder, lock))
+        moves.push_back({change.contents.destination,
+                         change.contents.entries.size() + change.contents.keptAside.size()});
+    return moves;
 }

@@ -1,60 +1,120 @@
 #include "relocate/CreatedEntries.h"
 
 #include "relocate/ChangeJournal.h"
-#include "relocate/DirectoryPrimitives.h"
+#include "relocate/JournalRecords.h"
 
 #include <windows.h>
 
-void CCreatedEntries::AddFile(const std::wstring& path)
+bool CCreatedEntries::Intend(bool folder, const std::wstring& path)
 {
-    if (!m_files.insert(path).second)
-        return;
-    m_entries.push_back({false, path});
-    if (m_journal != nullptr)
-        m_journal->Add(false, path);
+    m_intended[path] = SystemTimeNow();
+    return m_journal == nullptr || m_journal->Intend(folder, path);
 }
 
-void CCreatedEntries::AddFolder(const std::wstring& path)
+// Without an identity to prove it, an entry made after its intent counts as the one. A folder
+// is proved in the journal at once, a file once it is whole.
+bool CCreatedEntries::Made(bool folder, const std::wstring& path)
 {
-    m_folders.insert(path);
-    m_entries.push_back({true, path});
-    if (m_journal != nullptr)
-        m_journal->Add(true, path);
+    EntryProof proof;
+    proof.folder = folder;
+    proof.proved = ReadEntryIdentity(path, proof.identity);
+    const auto intended = m_intended.find(path);
+    proof.madeAfter = intended != m_intended.end() ? intended->second : SystemTimeNow();
+    if (m_entries.find(path) == m_entries.end())
+        m_order.push_back(path);
+    m_entries[path] = proof;
+    return m_journal == nullptr || !folder || !proof.proved ||
+           m_journal->Prove(path, proof.identity);
+}
+
+bool CCreatedEntries::Completed(const std::wstring& path)
+{
+    auto found = m_entries.find(path);
+    if (found == m_entries.end())
+        return Journaled();
+    EntryProof& proof = found->second;
+    proof.proved = ReadEntryIdentity(path, proof.identity);
+    proof.whole = proof.proved;
+    return m_journal == nullptr || !proof.proved || m_journal->Prove(path, proof.identity);
+}
+
+bool CCreatedEntries::KeepAside(const std::wstring& original, const std::wstring& aside)
+{
+    m_keptAside.emplace_back(original, aside);
+    return m_journal == nullptr || m_journal->KeepAside(original, aside);
+}
+
+void CCreatedEntries::ForgetKeptAside(const std::wstring& original)
+{
+    if (!m_keptAside.empty() && m_keptAside.back().first == original)
+        m_keptAside.pop_back();
+}
+
+bool CCreatedEntries::Journaled() const
+{
+    return m_journal == nullptr || m_journal->IsOpen();
 }
 
 bool CCreatedEntries::HasFile(const std::wstring& path) const
 {
-    return m_files.count(path) != 0;
+    const auto found = m_entries.find(path);
+    return found != m_entries.end() && !found->second.folder;
 }
 
 bool CCreatedEntries::HasFolder(const std::wstring& path) const
 {
-    return m_folders.count(path) != 0;
+    const auto found = m_entries.find(path);
+    return found != m_entries.end() && found->second.folder;
 }
 
-bool CCreatedEntries::RemoveFile(const std::wstring& path)
+bool CCreatedEntries::Remove(const std::wstring& path)
 {
-    return m_files.count(path) != 0 && RemoveCreatedEntry(false, path);
-}
-
-bool CCreatedEntries::RemoveFolder(const std::wstring& path)
-{
-    return m_folders.erase(path) != 0 && RemoveCreatedEntry(true, path);
+    const auto found = m_entries.find(path);
+    bool other = false;
+    if (found == m_entries.end() || !RemoveEntryIfProved(path, found->second, other))
+        return false;
+    m_entries.erase(found);
+    for (auto kept = m_keptAside.begin(); kept != m_keptAside.end(); ++kept)
+        if (kept->first == path)
+        {
+            const bool back = MoveFileExW(kept->second.c_str(), path.c_str(), 0) != FALSE;
+            m_keptAside.erase(kept);
+            return back;
+        }
+    return true;
 }
 
 std::vector<std::wstring> CCreatedEntries::Undo(const std::function<void(size_t)>& undone)
 {
     std::vector<std::wstring> left;
     size_t count = 0;
-    for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry)
+    for (auto path = m_order.rbegin(); path != m_order.rend(); ++path)
     {
-        if (!RemoveCreatedEntry(entry->directory, entry->path))
-            left.push_back(entry->path);
+        const auto found = m_entries.find(*path);
+        bool other = false;
+        // What stands there now is another's, and stays; not the move's to list.
+        if (found != m_entries.end() && !RemoveEntryIfProved(*path, found->second, other) && !other)
+            left.push_back(*path);
+        if (undone)
+            undone(++count);
+    }
+    for (auto kept = m_keptAside.rbegin(); kept != m_keptAside.rend(); ++kept)
+    {
+        if (!MoveFileExW(kept->second.c_str(), kept->first.c_str(), 0))
+            left.push_back(kept->second);
         if (undone)
             undone(++count);
     }
     m_entries.clear();
-    m_files.clear();
-    m_folders.clear();
+    m_intended.clear();
+    m_order.clear();
+    m_keptAside.clear();
     return left;
+}
+
+void CCreatedEntries::DropKeptAside()
+{
+    for (const auto& kept : m_keptAside)
+        DeleteFileW(kept.second.c_str());
+    m_keptAside.clear();
 }

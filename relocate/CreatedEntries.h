@@ -1,50 +1,60 @@
 #pragma once
 
+#include "relocate/FileIdentity.h"
+
 #include <functional>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 class CChangeJournal;
 
 // What one command created in a destination directory, so that a command that ends without
-// storing its change can leave the destination as it found it. Only what the command created
-// is listed: a file it replaced was there before and stays. With a journal, every entry is
-// also written there the moment it is added, for a later run to clean up after a command that
-// could not finish.
+// storing its change can leave the destination as it found it: its files and folders, each
+// removed only while it is still the one made, and the files of the destination that its
+// copies replaced, each kept aside and put back. With a journal, each entry is written there
+// before it is made and proved once made, for a later run to clean up after a command that
+// could not finish. To use: Intend an entry, make it, then Made it, and a file Completed once
+// written whole; KeepAside an original before a copy takes its place. A false result means the
+// journal can no longer be written.
 class CCreatedEntries
 {
 public:
     explicit CCreatedEntries(CChangeJournal* journal = nullptr) : m_journal(journal) {}
 
-    void AddFile(const std::wstring& path);
-    void AddFolder(const std::wstring& path);
+    bool Intend(bool folder, const std::wstring& path);
+    // The entry at `path` is made: its identity proves it from now on.
+    bool Made(bool folder, const std::wstring& path);
+    // The file at `path` that this command made is written whole (again): its size and time
+    // prove it too.
+    bool Completed(const std::wstring& path);
+    bool KeepAside(const std::wstring& original, const std::wstring& aside);
+    // The original at `original` was not kept aside after all: it stands where it stood.
+    void ForgetKeptAside(const std::wstring& original);
 
-    // True when this command created the file or directory at `path` (as spelled when it was
-    // added).
+    // True when this command created the file or folder at `path` (as spelled when made).
     bool HasFile(const std::wstring& path) const;
     bool HasFolder(const std::wstring& path) const;
-    // Removes a directory this command created, now, as Undo would; false when it is still
-    // there.
-    bool RemoveFolder(const std::wstring& path);
-    // Removes a file this command created, now, as Undo would; false when it is still there.
-    bool RemoveFile(const std::wstring& path);
+    // Removes an entry this command created, now, as Undo would, and puts back the original it
+    // replaced; false when it is still there.
+    bool Remove(const std::wstring& path);
 
-    size_t Count() const { return m_entries.size(); }
+    size_t Count() const { return m_order.size() + m_keptAside.size(); }
+    // Whether the journal can still be written (always without one); a move stops once not.
+    bool Journaled() const;
 
-    // Removes every created file and directory, newest first. A directory that holds anything
-    // else by then is left in place. `undone`, when given, is called after each entry with the
-    // number undone so far. Returns the entries that could not be removed.
+    // Removes every created entry that is still the one made, newest first, and puts back every
+    // original kept aside. A folder that holds anything else by then is left in place.
+    // `undone`, when given, is called after each entry with the number undone so far. Returns
+    // the entries that could not be removed or put back.
     std::vector<std::wstring> Undo(const std::function<void(size_t)>& undone = nullptr);
+    // The originals kept aside are no longer needed: the copies that replaced them stay.
+    void DropKeptAside();
 
 private:
-    struct Entry
-    {
-        bool directory;
-        std::wstring path;
-    };
     CChangeJournal* m_journal;
-    std::vector<Entry> m_entries;
-    std::unordered_set<std::wstring> m_files;
-    std::unordered_set<std::wstring> m_folders;
+    std::unordered_map<std::wstring, ULONGLONG> m_intended;
+    std::unordered_map<std::wstring, EntryProof> m_entries;
+    std::vector<std::wstring> m_order;
+    std::vector<std::pair<std::wstring, std::wstring>> m_keptAside;
 };

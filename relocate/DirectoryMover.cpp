@@ -21,6 +21,8 @@ namespace
 const wchar_t* const kListings[] = {L"*.*", L"*"};
 // Settle lists the source at most this often.
 const int kMostSettlingRounds = 3;
+// A file compared by content is at most this large; a larger one is compared by size and time.
+const size_t kMostContentCompared = 1024 * 1024;
 
 bool IsDotEntry(const std::wstring& name)
 {
@@ -52,6 +54,46 @@ void CopyFolderTime(const std::wstring& from, const std::wstring& to)
     CloseHandle(folder);
 }
 
+// A name as the file system compares it, whatever its letter case.
+std::wstring UpperCase(std::wstring name)
+{
+    if (!name.empty())
+        CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
+    return name;
+}
+
+// The names of the links and junctions in `folder` (in upper case); none when it cannot be
+// listed, as a folder yet to be made cannot.
+std::unordered_set<std::wstring> LinksIn(const std::wstring& folder)
+{
+    std::unordered_set<std::wstring> links;
+    std::vector<FoundEntry> entries;
+    FindEntries(JoinPath(folder, L"*"), entries);
+    for (const FoundEntry& entry : entries)
+        if (IsLinkEntry(entry))
+            links.insert(UpperCase(entry.name));
+    return links;
+}
+
+// The whole of a small file, when it is one; false when it cannot be read or is larger than
+// `limit`.
+bool ReadSmallFile(const std::wstring& path, size_t limit, std::string& content)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    content.clear();
+    char block[4096];
+    DWORD read = 0;
+    bool whole = true;
+    while ((whole = ReadFile(file, block, sizeof block, &read, nullptr) != FALSE) && read > 0 &&
+           content.size() <= limit)
+        content.append(block, read);
+    CloseHandle(file);
+    return whole && content.size() <= limit;
+}
 } // namespace
 
 CContentMover::CContentMover(const std::string& source, const std::string& destination,
@@ -110,23 +152,40 @@ bool CContentMover::Survey()
 }
 
 // Counts the files and bytes that the move will carry over, for the free space and the
-// progress: what it will skip is not counted. Every path the copies will have must fit the
-// platform's limit, or the first that does not is refused before anything is copied.
+// progress: what it will skip is not counted. Refused before anything is copied: a folder that
+// cannot be listed, a link in the source or in the destination's way, two names that would be
+// one on Windows, and a path beyond the platform's limit.
 bool CContentMover::Count(const std::wstring& relative)
 {
     std::vector<FoundEntry> entries;
-    List(relative, L"*", entries);
+    if (!List(relative, L"*", entries))
+    {
+        ReportFormatted(m_reporter, IDS_ENTER_DIR_FAILED, MB_ICONSTOP,
+                        {SourceOf(relative), ErrorTextW(errno)});
+        return false;
+    }
+    const std::unordered_set<std::wstring> linksThere = LinksIn(DestinationOf(relative));
+    std::unordered_set<std::wstring> names;
     for (const FoundEntry& entry : entries)
     {
         if (Cancelled())
             return false;
         const std::wstring below = Below(relative, entry.name);
-        if (IsDotEntry(entry.name) || IsLinkEntry(entry))
+        if (IsDotEntry(entry.name) || (IsFolderAttributes(entry.attributes) &&
+                                       !IsLinkEntry(entry) && IsDestination(SourceOf(below))))
             continue;
+        if (IsLinkEntry(entry))
+        {
+            ReportSourceLink(SourceOf(below));
+            return false;
+        }
+        if (!names.insert(UpperCase(entry.name)).second)
+            return ReportWriteRefusal(DestinationOf(below), IDS_NAME_DIFFERS_IN_CASE);
+        if (linksThere.count(UpperCase(entry.name)) != 0)
+            return ReportWriteRefusal(DestinationOf(below), IDS_LINK_NOT_FOLLOWED);
         if (IsFolderAttributes(entry.attributes))
         {
-            if (!IsDestination(SourceOf(below)) &&
-                (!FitsPathLimit(DestinationOf(below), kLongestFolderPath) || !Count(below)))
+            if (!FitsPathLimit(DestinationOf(below), kLongestFolderPath) || !Count(below))
                 return false;
         }
         else
@@ -139,6 +198,12 @@ bool CContentMover::Count(const std::wstring& relative)
         m_reporter.Pump();
     }
     return true;
+}
+
+bool CContentMover::ReportWriteRefusal(const std::wstring& path, UINT reasonId)
+{
+    ReportPathFailure(m_reporter, IDS_OPEN_WRITE_FAILED, path, LoadResourceTextW(reasonId));
+    return false;
 }
 
 bool CContentMover::FitsPathLimit(const std::wstring& path, size_t limit)
@@ -212,9 +277,10 @@ CContentMover::Outcome CContentMover::ReportSourceLink(const std::wstring& path)
     return Outcome::kFailed;
 }
 
-// True when this move copied the file and it stands as it stood then: the same size and
-// last-write time, asked of the file itself (a folder's listing may lag behind a file held
-// open for writing). A file gone since is unchanged here: Settle removes its copy.
+// True when this move copied the file and it stands as it stood then: the same content for a
+// file compared by content, else the same size and last-write time, asked of the file itself
+// (a folder's listing may lag behind a file held open for writing). A file gone since is
+// unchanged here: Settle removes its copy.
 bool CContentMover::UnchangedSinceCopied(const std::wstring& relative,
                                          const std::wstring& name) const
 {
@@ -224,11 +290,28 @@ bool CContentMover::UnchangedSinceCopied(const std::wstring& relative,
     const auto copied = folder->second.files.find(name);
     if (copied == folder->second.files.end())
         return false;
+    const std::wstring source = SourceOf(Below(relative, name));
     WIN32_FILE_ATTRIBUTE_DATA now;
-    if (!GetFileAttributesExW(SourceOf(Below(relative, name)).c_str(), GetFileExInfoStandard, &now))
+    if (!GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &now))
         return true;
     const ULONGLONG size = (static_cast<ULONGLONG>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
-    return size == copied->second.size && SameTime(now.ftLastWriteTime, copied->second.lastWrite);
+    if (size != copied->second.size)
+        return false;
+    std::string content;
+    if (copied->second.contentKnown)
+        return ReadSmallFile(source, kMostContentCompared, content) &&
+               content == copied->second.content;
+    return SameTime(now.ftLastWriteTime, copied->second.lastWrite);
+}
+
+// A job control file changed by the server may keep its size and, within the file system's
+// clock, its time: its copy is compared by content.
+void CContentMover::NoteContent(const std::wstring& relative, const std::wstring& name)
+{
+    CopiedFile& copied = m_carried[relative].files[name];
+    copied.contentKnown = relative.empty() && !m_contentPattern.empty() &&
+                          PathMatchSpecW(name.c_str(), m_contentPattern.c_str()) &&
+                          ReadSmallFile(DestinationOf(name), kMostContentCompared, copied.content);
 }
 
 // On its second turn a file whose copy is as its source now stands is not written again.
@@ -260,7 +343,8 @@ CContentMover::Outcome CContentMover::CopyEntry(const std::wstring& relative,
     auto& files = m_carried[relative].files;
     if (copied.result == CopyResult::kCopied)
     {
-        files[name] = {copied.bytes, copied.lastWrite};
+        files[name] = {copied.bytes, copied.lastWrite, false, std::string()};
+        NoteContent(relative, name);
         HoldMoveAt("copy", m_reporter);
     }
     else if (copied.result != CopyResult::kSourceGone)
@@ -289,8 +373,9 @@ CContentMover::Outcome CContentMover::CarrySubfolder(const std::wstring& relativ
         return Outcome::kStop;
     const std::wstring below = Below(relative, name);
     const std::wstring to = DestinationOf(below);
+    m_created.Intend(true, to);
     if (CreateDirectoryW(to.c_str(), nullptr))
-        m_created.AddFolder(to);
+        m_created.Made(true, to);
     else if (GetLastError() != ERROR_ALREADY_EXISTS)
     {
         const int error = ErrnoFromPlatformError(GetLastError());
@@ -323,20 +408,21 @@ CContentMover::Outcome CContentMover::CarrySubfolder(const std::wstring& relativ
     return outcome;
 }
 
-CContentMover::Settled CContentMover::Settle(const std::wstring& pattern,
-                                             const ChangedFilesCheck& changedFiles)
+CContentMover::Settled CContentMover::Settle(const SettleChecks& checks)
 {
     if (m_sameDirectory)
         return Settled::kSettled;
-    m_reporter.BeginStep(FormatMessageText(IDS_STEP_CHECKING_COPIES, {m_source}), 0, 0);
     for (int round = 0; round < kMostSettlingRounds; ++round)
     {
+        if (checks.beforeListing && !checks.beforeListing())
+            return Settled::kFailed;
+        m_reporter.BeginStep(FormatMessageText(IDS_STEP_CHECKING_COPIES, {m_source}), 0, 0);
         Round found;
-        if (Relist(std::wstring(), pattern, found) != Outcome::kCarried)
+        if (Relist(std::wstring(), m_contentPattern, found) != Outcome::kCarried)
             return Settled::kFailed;
         if (found.changes == 0)
             return Settled::kSettled;
-        if (!found.files.empty() && changedFiles && !changedFiles(found.files))
+        if (!found.files.empty() && checks.changedFiles && !checks.changedFiles(found.files))
             return Settled::kFailed;
     }
     ReportFormatted(m_reporter, IDS_KEPT_CHANGING, MB_ICONEXCLAMATION, {m_source});
@@ -380,7 +466,7 @@ CContentMover::Outcome CContentMover::Relist(const std::wstring& relative,
                 continue;
             ++round.changes;
             if (!pattern.empty() && PathMatchSpecW(entry.name.c_str(), pattern.c_str()))
-                round.files.push_back(SourceOf(below));
+                round.files.push_back(entry.name);
             outcome = CopyEntry(relative, entry.name);
         }
         if (outcome != Outcome::kCarried || Cancelled())
@@ -415,7 +501,7 @@ bool CContentMover::RemoveCopy(const std::wstring& relative, const std::wstring&
 {
     const std::wstring copy = DestinationOf(Below(relative, name));
     m_carried[relative].files.erase(name);
-    return !m_created.HasFile(copy) || m_created.RemoveFile(copy);
+    return !m_created.HasFile(copy) || m_created.Remove(copy);
 }
 
 bool CContentMover::RemoveFolderCopy(const std::wstring& relative)
@@ -431,7 +517,7 @@ bool CContentMover::RemoveFolderCopy(const std::wstring& relative)
         removed = RemoveFolderCopy(Below(relative, folder)) && removed;
     m_carried.erase(relative);
     const std::wstring copy = DestinationOf(relative);
-    return (!m_created.HasFolder(copy) || m_created.RemoveFolder(copy)) && removed;
+    return (!m_created.HasFolder(copy) || m_created.Remove(copy)) && removed;
 }
 
 std::vector<std::wstring> CContentMover::CarriedFiles(const std::wstring& pattern) const
@@ -468,13 +554,14 @@ bool CContentMover::CanCreateIn(const std::wstring& folder)
     const std::wstring probe =
         JoinPath(folder, L"kel-probe-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                              std::to_wstring(++s_probes) + L".tmp");
+    m_created.Intend(false, probe);
     HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_TEMPORARY, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_EXISTS;
     CloseHandle(file);
-    m_created.AddFile(probe);
-    m_created.RemoveFile(probe);
+    m_created.Made(false, probe);
+    m_created.Remove(probe);
     return true;
 }
 
@@ -508,7 +595,9 @@ int MoveDirectoryContents(const std::string& source, const std::string& destinat
 {
     CCreatedEntries created;
     CContentMover mover(source, destination, reporter, created);
-    return mover.Survey() && mover.Carry() && mover.Settle() == CContentMover::Settled::kSettled
-               ? 1
-               : 0;
+    const bool moved =
+        mover.Survey() && mover.Carry() && mover.Settle() == CContentMover::Settled::kSettled;
+    // Nothing is taken back here: what a copy replaced stays replaced.
+    created.DropKeptAside();
+    return moved ? 1 : 0;
 }

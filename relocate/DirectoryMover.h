@@ -50,12 +50,20 @@ public:
         kFailed,      // reported
         kKeptChanging // reported (IDS_KEPT_CHANGING)
     };
-    // `changedFiles` is told of every file at the top of the source matching `pattern` that
-    // changed or appeared since it was carried; it returns false (having reported why) to
-    // end the move.
-    using ChangedFilesCheck = std::function<bool(const std::vector<std::wstring>& changedFiles)>;
-    Settled Settle(const std::wstring& pattern = std::wstring(),
-                   const ChangedFilesCheck& changedFiles = nullptr);
+    struct SettleChecks
+    {
+        // Called before each listing, which may be the last before the store; false (having
+        // reported why, or cancelled) ends the move.
+        std::function<bool()> beforeListing;
+        // Told the names of the files at the top compared by content that changed or appeared
+        // since they were carried, once carried again; false (having reported why) ends it.
+        std::function<bool(const std::vector<std::wstring>& names)> changedFiles;
+    };
+    Settled Settle(const SettleChecks& checks = {});
+
+    // Files at the top of the source that match `pattern` are compared by their content with
+    // what was copied, not by size and time (call before Carry).
+    void CompareByContent(const std::wstring& pattern) { m_contentPattern = pattern; }
 
     // The destination's paths of the files at its top that match `pattern` and that this move
     // carried over (and whose source still exists).
@@ -72,6 +80,8 @@ private:
     {
         ULONGLONG size;
         FILETIME lastWrite;
+        bool contentKnown = false;
+        std::string content;
     };
     // What has been carried into one folder of the destination, by its path below the top.
     struct CarriedFolder
@@ -79,7 +89,7 @@ private:
         std::unordered_map<std::wstring, CopiedFile> files;
         std::unordered_set<std::wstring> folders;
     };
-    // One round of Settle: its changes, and the changed files that the check must see.
+    // One round of Settle: its changes, and the changed files compared by content.
     struct Round
     {
         size_t changes = 0;
@@ -105,6 +115,8 @@ private:
     bool CanCreateIn(const std::wstring& folder);
     bool IsDestination(const std::wstring& path) const;
     bool UnchangedSinceCopied(const std::wstring& relative, const std::wstring& name) const;
+    void NoteContent(const std::wstring& relative, const std::wstring& name);
+    bool ReportWriteRefusal(const std::wstring& path, UINT reasonId);
     bool LiesInSource(const std::wstring& path) const;
     void AddWork(ULONGLONG files, ULONGLONG bytes);
     bool Cancelled() const;
@@ -128,6 +140,7 @@ private:
     ULONGLONG m_freeBytes = 0;
     ULONGLONG m_workFiles = 0;
     ULONGLONG m_workBytes = 0;
+    std::wstring m_contentPattern;
 };
 
 // Survey, Carry and Settle in one: 1 when every entry was carried over and the source held

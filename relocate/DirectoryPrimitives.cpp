@@ -206,22 +206,3 @@ bool IsLinkAt(const std::wstring& path)
     FindClose(search);
     return IsLinkEntry(EntryOf(data));
 }
-
-bool RemoveCreatedEntry(bool directory, const std::wstring& path)
-{
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return true;
-    // Something else of that name has taken the entry's place: it is not ours to remove.
-    if (((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != directory)
-        return true;
-    if (directory && !RemoveDirectoryW(path.c_str()))
-        return GetLastError() == ERROR_DIR_NOT_EMPTY;
-    if (!directory)
-    {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-    }
-    // Some platforms report a removal that the file system then refuses as done.
-    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-}

@@ -90,7 +90,3 @@ bool IsLinkEntry(const FoundEntry& entry);
 
 // True when the existing entry at `path` leads elsewhere, as IsLinkEntry tells it.
 bool IsLinkAt(const std::wstring& path);
-
-// Removes a file or an empty directory that a command created; true when it is gone (or was
-// never there, or is a directory that holds what others put there, which stays).
-bool RemoveCreatedEntry(bool directory, const std::wstring& path);

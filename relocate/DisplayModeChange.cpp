@@ -38,8 +38,9 @@ private:
 
 CommandResult CDisplayModeChange::Run()
 {
-    if (!m_run.Begin())
-        return m_run.End(CommandOutcome::kTryLater);
+    CommandOutcome refusal;
+    if (!m_run.Begin(refusal))
+        return m_run.End(refusal);
     const std::string stored =
         m_serverProfile.GetString(layout::kWindowPosSection, layout::kWindowPosKey);
     PlacementRecord placement;
@@ -48,24 +49,26 @@ CommandResult CDisplayModeChange::Run()
         ReportMessage(m_run.Reporter(), IDS_NO_WINDOW_RECORD, MB_ICONEXCLAMATION);
         return m_run.End(CommandOutcome::kRefused);
     }
-    m_run.Result().before = NarrowText(DisplayModeName(placement.showCommand));
+    const UINT storedShowCommand = placement.showCommand;
+    placement.showCommand = m_showCommand;
+    m_run.Change({layout::kWindowPosSection, layout::kWindowPosKey, stored,
+                  FormatPlacementRecord(placement), false},
+                 kAdminDisplayModeChanged, m_showCommand);
+    // The result names the modes, not the records.
+    m_run.Result().before = NarrowText(DisplayModeName(storedShowCommand));
     m_run.Result().after = NarrowText(DisplayModeName(m_showCommand));
-    if (m_run.Options().leaveUnchanged && placement.showCommand == m_showCommand)
+    if (m_run.Options().leaveUnchanged && storedShowCommand == m_showCommand)
         return m_run.End(CommandOutcome::kUnchanged);
     if (m_run.Options().whatIf)
         return m_run.End(CommandOutcome::kChanged);
-    placement.showCommand = m_showCommand;
-    return m_run.Store(m_serverProfile,
-                       {layout::kWindowPosSection, layout::kWindowPosKey, stored,
-                        FormatPlacementRecord(placement), false},
-                       kAdminDisplayModeChanged, m_showCommand);
+    return m_run.Store();
 }
 } // namespace
 
 CommandResult ChangeDisplayMode(const CProfileFile& serverProfile, UINT showCommand,
                                 CReporter& reporter, const CommandOptions& options)
 {
-    CCommandRun run(serverProfile.GetPath(), reporter, options,
+    CCommandRun run(serverProfile.GetPath(), serverProfile, reporter, options,
                     LoadResourceTextW(IDS_WHAT_DISPLAY));
     return run.Run([&] { return CDisplayModeChange(run, serverProfile, showCommand).Run(); });
 }

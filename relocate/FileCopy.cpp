@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cwchar>
 
 namespace
 {
@@ -20,6 +21,17 @@ const size_t kCopyBlockSize = 512;
 // Stream buffers larger than the run-time library's default, for speed.
 const size_t kStreamBufferSize = 64 * 1024;
 const wchar_t kTemporaryPrefix[] = L"kel";
+const int kMostNameAttempts = 64;
+
+// A name for a new file in the destination's folder that is not there yet, as likely as not.
+std::wstring NameBeside(const std::wstring& destination)
+{
+    static unsigned s_next = GetCurrentProcessId() * 2654435761u;
+    wchar_t name[16];
+    swprintf(name, 16, L"%ls%04x.tmp", kTemporaryPrefix, (s_next++) & 0xffff);
+    const size_t slash = destination.find_last_of(L'\\');
+    return destination.substr(0, slash == std::wstring::npos ? 0 : slash + 1) + name;
+}
 
 // Stream calls are judged with fresh error numbers: the run-time library's when it sets one,
 // else the platform's last error through the project's own mapping, since some run-time
@@ -41,12 +53,6 @@ int StreamError()
 HANDLE HandleOf(FILE* stream)
 {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-}
-
-std::wstring FolderOf(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
 // Makes sure that an existing file may be replaced: it can be opened for writing, examined,
@@ -140,32 +146,38 @@ private:
 
 int CCopyTarget::OpenNew(const std::wstring& path)
 {
+    m_created.Intend(false, path);
     const int fd =
         _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd >= 0)
-        m_created.AddFile(path);
+        m_created.Made(false, path);
     return fd;
 }
 
+// A new file beside the destination, under a name of the kind the platform gives temporary
+// files ("kelXXXX.tmp"), journaled before it is made.
 int CCopyTarget::OpenTemporary()
 {
-    wchar_t temporary[MAX_PATH];
     if (!MayReplace(m_destination))
         return -1;
-    if (GetTempFileNameW(FolderOf(m_destination).c_str(), kTemporaryPrefix, 0, temporary) == 0)
+    for (int attempt = 0; attempt < kMostNameAttempts; ++attempt)
     {
-        SetErrnoFromLastError();
-        return -1;
+        m_temporary = NameBeside(m_destination);
+        const int fd = OpenNew(m_temporary);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
     }
-    m_temporary = temporary;
-    m_created.AddFile(m_temporary);
-    return _wopen(m_temporary.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+    errno = EEXIST;
+    return -1;
 }
 
 FILE* CCopyTarget::Open()
 {
     const bool own = m_created.HasFile(m_destination);
     int fd = own ? OpenOwnFile(m_destination) : -1;
+    // Until it is whole again, only its identity proves it.
+    if (fd >= 0)
+        m_created.Made(false, m_destination);
     // A file of this copy that has gone meanwhile is made anew.
     if (fd < 0 && (!own || errno == ENOENT))
         fd = OpenNew(m_destination);
@@ -189,13 +201,36 @@ FILE* CCopyTarget::Open()
     return stream;
 }
 
+// The file that was there is kept aside, journaled first, for a move that does not store its
+// change puts it back.
 bool CCopyTarget::Complete()
 {
-    if (m_temporary.empty() ||
-        MoveFileExW(m_temporary.c_str(), m_destination.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (m_temporary.empty())
+    {
+        m_created.Completed(m_destination);
         return true;
+    }
+    std::wstring aside;
+    bool keptAside = false;
+    for (int attempt = 0; attempt < kMostNameAttempts && !keptAside; ++attempt)
+    {
+        aside = NameBeside(m_destination);
+        m_created.KeepAside(m_destination, aside);
+        keptAside = MoveFileExW(m_destination.c_str(), aside.c_str(), 0) != FALSE;
+        if (!keptAside && GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    if (keptAside && MoveFileExW(m_temporary.c_str(), m_destination.c_str(), 0))
+    {
+        m_created.Made(false, m_destination);
+        m_created.Completed(m_destination);
+        return true;
+    }
     SetErrnoFromLastError();
     const int error = errno;
+    if (keptAside)
+        MoveFileExW(aside.c_str(), m_destination.c_str(), 0);
+    m_created.ForgetKeptAside(m_destination);
     Discard();
     errno = error;
     return false;

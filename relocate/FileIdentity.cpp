@@ -2,10 +2,10 @@
 
 #include "base/WideText.h"
 
-#include <windows.h>
-
 namespace
 {
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 std::wstring FinalPathOf(HANDLE file)
 {
     wchar_t buffer[MAX_PATH];
@@ -23,26 +23,48 @@ std::wstring FinalPathOf(HANDLE file)
     return std::wstring();
 }
 
-} // namespace
-
-bool ReadFileIdentity(const std::wstring& path, FileIdentity& identity)
+// Backup semantics lets a directory be opened; no access right is asked for unless given.
+bool ReadIdentityAt(const std::wstring& path, DWORD flags, FileIdentity& identity)
 {
-    // Backup semantics lets a directory be opened; no access right is asked for.
-    HANDLE file =
-        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool read = GetFileInformationByHandle(file, &info) != FALSE;
-    identity.finalPath = FinalPathOf(file);
+    const bool read = ReadHandleIdentity(file, identity);
     CloseHandle(file);
-    if (!read)
+    return read;
+}
+
+bool SameTime(const FILETIME& first, const FILETIME& second)
+{
+    return CompareFileTime(&first, &second) == 0;
+}
+} // namespace
+
+bool ReadHandleIdentity(HANDLE file, FileIdentity& identity)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    identity.finalPath = FinalPathOf(file);
+    if (!GetFileInformationByHandle(file, &info))
         return false;
     identity.volume = info.dwVolumeSerialNumber;
     identity.index =
         (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.attributes = info.dwFileAttributes;
+    identity.size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    identity.lastWrite = info.ftLastWriteTime;
+    identity.created = info.ftCreationTime;
     return true;
+}
+
+bool ReadFileIdentity(const std::wstring& path, FileIdentity& identity)
+{
+    return ReadIdentityAt(path, 0, identity);
+}
+
+bool ReadEntryIdentity(const std::wstring& path, FileIdentity& identity)
+{
+    return ReadIdentityAt(path, FILE_FLAG_OPEN_REPARSE_POINT, identity);
 }
 
 bool IsSameObject(const FileIdentity& first, const FileIdentity& second)
@@ -55,17 +77,18 @@ bool IsSameObject(const FileIdentity& first, const FileIdentity& second)
     return indexKnown;
 }
 
-bool IsOrHolds(const FileIdentity& holder, const FileIdentity& inner)
+bool FinalPathLiesIn(const std::wstring& path, const std::wstring& folder)
 {
-    if (IsSameObject(holder, inner))
-        return true;
-    const std::wstring& outer = holder.finalPath;
-    const std::wstring& path = inner.finalPath;
-    if (outer.empty() || path.size() <= outer.size())
+    if (folder.empty() || path.size() <= folder.size())
         return false;
     // A drive's root already ends in its separator.
-    const bool separated = outer.back() == L'\\' || path[outer.size()] == L'\\';
-    return separated && EqualIgnoringCase(path.substr(0, outer.size()), outer);
+    const bool separated = folder.back() == L'\\' || path[folder.size()] == L'\\';
+    return separated && EqualIgnoringCase(path.substr(0, folder.size()), folder);
+}
+
+bool IsOrHolds(const FileIdentity& holder, const FileIdentity& inner)
+{
+    return IsSameObject(holder, inner) || FinalPathLiesIn(inner.finalPath, holder.finalPath);
 }
 
 bool IsSameFileSystemObject(const std::wstring& first, const std::wstring& second)
@@ -73,4 +96,60 @@ bool IsSameFileSystemObject(const std::wstring& first, const std::wstring& secon
     FileIdentity a;
     FileIdentity b;
     return ReadFileIdentity(first, a) && ReadFileIdentity(second, b) && IsSameObject(a, b);
+}
+
+namespace
+{
+ULONGLONG TimeValue(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+bool IsTheOne(const FileIdentity& now, const EntryProof& proof)
+{
+    const bool folder = (now.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (folder != proof.folder || (now.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+        (!proof.within.empty() && !FinalPathLiesIn(now.finalPath, proof.within)))
+        return false;
+    if (!proof.proved)
+        return TimeValue(now.created) > proof.madeAfter;
+    const FileIdentity& made = proof.identity;
+    return now.volume == made.volume && now.index == made.index &&
+           (folder || !proof.whole ||
+            (now.size == made.size && SameTime(now.lastWrite, made.lastWrite)));
+}
+} // namespace
+
+bool RemoveEntryIfProved(const std::wstring& path, const EntryProof& proof, bool& other)
+{
+    other = false;
+    HANDLE entry = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                               kShareAll, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (entry == INVALID_HANDLE_VALUE)
+    {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    FileIdentity now;
+    other = !ReadHandleIdentity(entry, now) || !IsTheOne(now, proof);
+    bool removed = false;
+    DWORD error = 0;
+    if (!other)
+    {
+        // A copy that the move made read-only goes all the same.
+        FILE_BASIC_INFO basic = {};
+        basic.FileAttributes = proof.folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(entry, FileBasicInfo, &basic, sizeof basic);
+        FILE_DISPOSITION_INFO disposition = {TRUE};
+        removed = SetFileInformationByHandle(entry, FileDispositionInfo, &disposition,
+                                             sizeof disposition) != FALSE;
+        error = GetLastError();
+    }
+    CloseHandle(entry);
+    if (!removed)
+        return !other && proof.folder && error == ERROR_DIR_NOT_EMPTY;
+    // Some platforms report a removal that the file system then refuses as done.
+    FileIdentity after;
+    return !ReadEntryIdentity(path, after) || after.index != now.index;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // What names one existing file or directory, whatever path leads to it.
@@ -8,10 +10,18 @@ struct FileIdentity
     unsigned long volume = 0;
     unsigned long long index = 0; // 0: the file system gives no unique index
     std::wstring finalPath;       // the platform's final path name; empty when it gives none
+    DWORD attributes = 0;
+    ULONGLONG size = 0;
+    FILETIME lastWrite = {};
+    FILETIME created = {};
 };
 
-// The identity of what `path` names; false when nothing can be opened there.
+// The identity of what `path` names, following links; false when nothing can be opened there.
 bool ReadFileIdentity(const std::wstring& path, FileIdentity& identity);
+// The identity of the entry at `path` itself, a link as the link; false when there is none.
+bool ReadEntryIdentity(const std::wstring& path, FileIdentity& identity);
+// The identity of an open file or directory.
+bool ReadHandleIdentity(HANDLE file, FileIdentity& identity);
 
 // True when both identities name the same object. An index of 0 is unknown; a match is
 // confirmed by the final path names, wherever the platform gives them.
@@ -23,3 +33,23 @@ bool IsOrHolds(const FileIdentity& holder, const FileIdentity& inner);
 // True when both paths reach the same existing directory or file, whatever their spelling:
 // letter case, trailing separators, another drive letter or link that leads to the same place.
 bool IsSameFileSystemObject(const std::wstring& first, const std::wstring& second);
+
+// True when the final path `path` lies inside the final path `folder` (at any depth).
+bool FinalPathLiesIn(const std::wstring& path, const std::wstring& folder);
+
+// What proves that an entry at a path is the one a move made.
+struct EntryProof
+{
+    bool folder = false;
+    bool proved = false; // `identity` is the entry's: the same volume and index
+    bool whole = false;  // and, for a file written whole, the same size and last-write time
+    FileIdentity identity;
+    ULONGLONG madeAfter = 0; // unproved: an entry made after this system time counts as it
+    std::wstring within;     // the final path it must lie in; empty for anywhere
+};
+
+// Removes the entry at `path` itself (a file, or an empty directory) through one handle, only
+// when `proof` shows it is the one. True when it is gone or was never there, or is a directory
+// that holds what others put there (which stays); false when it stays, with `other` set when
+// what stands there now is not the one.
+bool RemoveEntryIfProved(const std::wstring& path, const EntryProof& proof, bool& other);

@@ -73,34 +73,13 @@ bool EnterQueueDirectory(const std::string& storedDir, CReporter& reporter)
     return false;
 }
 
-// Points the job control files that the move carried at the new directory; false after the
-// first that fails (IDS_STORE_FAILED) or once the user cancels. A job control file that was in
-// the new directory before belongs to another queue and is left as it is.
-bool RewriteJobControlFiles(const std::vector<std::wstring>& jobFiles,
-                            const std::string& newQueueDir, CReporter& reporter)
+std::vector<std::wstring> InFolder(const std::string& folder,
+                                   const std::vector<std::wstring>& names)
 {
-    reporter.BeginStep(LoadResourceTextW(IDS_STEP_UPDATING_JOBS), jobFiles.size(), 0);
-    ULONGLONG updated = 0;
-    for (const std::wstring& jobFile : jobFiles)
-    {
-        const StoreResult rewritten = RewriteJobControlFile(jobFile, newQueueDir,
-                                                            [&]
-                                                            {
-                                                                reporter.Pump();
-                                                                return !reporter.IsCancelled();
-                                                            });
-        if (reporter.IsCancelled())
-            return false;
-        if (!rewritten.stored)
-        {
-            ReportStoreFailure(reporter, jobFile, rewritten.error);
-            return false;
-        }
-        reporter.SetDone(++updated, 0);
-        reporter.Pump();
-        HoldMoveAt("rewrite", reporter);
-    }
-    return true;
+    std::vector<std::wstring> paths;
+    for (const std::wstring& name : names)
+        paths.push_back(JoinPath(WidenText(folder), name));
+    return paths;
 }
 
 // The steps of "Set Dir" within its run.
@@ -119,6 +98,7 @@ private:
     // The busy test of the old directory's jobs; false when they could not be listed.
     bool TestOldJobs(bool& busy);
     CommandResult CarryAndStore(CContentMover& mover);
+    bool RewriteJobControlFiles(const std::vector<std::wstring>& jobFiles);
 
     CCommandRun& m_run;
     CReporter& m_reporter;
@@ -130,12 +110,12 @@ private:
 
 CommandResult CQueueDirectoryChange::Run()
 {
-    if (!m_run.Begin())
-        return m_run.End(CommandOutcome::kTryLater);
-    m_storedDir = ReadQueueDir(m_serverProfile, m_queueName);
-    m_run.Result().before = m_storedDir;
-    m_run.Result().after = m_newQueueDir;
     CommandOutcome refusal;
+    if (!m_run.Begin(refusal))
+        return m_run.End(refusal);
+    m_storedDir = ReadQueueDir(m_serverProfile, m_queueName);
+    m_run.Change({m_queueName.c_str(), layout::kQueueDirKey, m_storedDir, m_newQueueDir, true},
+                 kAdminQueueDirChanged);
     if (!IsDirectoryChange(m_storedDir, m_newQueueDir, m_reporter, refusal,
                            m_run.Options().leaveUnchanged))
         return m_run.End(refusal);
@@ -150,8 +130,11 @@ CommandResult CQueueDirectoryChange::Run()
         return m_run.End(CommandOutcome::kRefused);
 
     CContentMover mover(m_storedDir, m_newQueueDir, m_reporter, m_run.Created());
-    if (!m_run.Survey(mover))
-        return m_run.End(CommandOutcome::kFailed);
+    mover.CompareByContent(kJobControlPattern);
+    if (!m_run.Survey(mover) ||
+        !m_run.StartCarrying(WidenText(m_newQueueDir),
+                             FormatMessageText(IDS_MOVING_QUEUE, {WidenText(m_queueName)})))
+        return m_run.End(CommandOutcome::kRefused);
     if (m_run.Options().whatIf)
         return m_run.End(CommandOutcome::kChanged);
     return CarryAndStore(mover);
@@ -168,27 +151,60 @@ bool CQueueDirectoryChange::TestOldJobs(bool& busy)
     return true;
 }
 
+// The job control files carried are pointed at the new directory; then the old directory is
+// listed again, until a listing finds nothing new, changed or gone: jobs spooled or changed
+// meanwhile are carried, tested and pointed there too. Only the store follows the last listing.
 CommandResult CQueueDirectoryChange::CarryAndStore(CContentMover& mover)
 {
-    m_run.StartCarrying(WidenText(m_newQueueDir),
-                        FormatMessageText(IDS_MOVING_QUEUE, {WidenText(m_queueName)}));
-    if (!mover.Carry() || m_run.Cancelled())
+    if (!mover.Carry() || m_run.Cancelled() ||
+        !RewriteJobControlFiles(mover.CarriedFiles(kJobControlPattern)) || !m_run.NoteStore())
         return m_run.End(CommandOutcome::kFailed);
-    // Jobs that the server spooled or changed meanwhile must be idle too.
     bool turnedBusy = false;
-    const CContentMover::Settled settled =
-        mover.Settle(kJobControlPattern, [&](const std::vector<std::wstring>& changedJobs)
-                     { return !(turnedBusy = AnyJobBusy(changedJobs, m_reporter)); });
+    const CContentMover::Settled settled = mover.Settle(
+        {[this] { return m_run.AwaitJournal(); },
+         [&](const std::vector<std::wstring>& changedJobs)
+         {
+             turnedBusy = AnyJobBusy(InFolder(m_storedDir, changedJobs), m_reporter);
+             return !turnedBusy && RewriteJobControlFiles(InFolder(m_newQueueDir, changedJobs));
+         }});
     if (settled != CContentMover::Settled::kSettled || m_run.Cancelled())
         return m_run.End(turnedBusy || settled == CContentMover::Settled::kKeptChanging
                              ? CommandOutcome::kTryLater
                              : CommandOutcome::kFailed);
-    if (!RewriteJobControlFiles(mover.CarriedFiles(kJobControlPattern), m_newQueueDir, m_reporter))
-        return m_run.End(CommandOutcome::kFailed);
-    return m_run.Store(
-        m_serverProfile,
-        {m_queueName.c_str(), layout::kQueueDirKey, m_storedDir, m_newQueueDir, true},
-        kAdminQueueDirChanged);
+    return m_run.Store();
+}
+
+// Points the job control files that the move carried at the new directory; false after the
+// first that fails (IDS_STORE_FAILED) or once the user cancels. A job control file that was in
+// the new directory before belongs to another queue and is left as it is. Each rewritten copy
+// is proved anew, for the rollback.
+bool CQueueDirectoryChange::RewriteJobControlFiles(const std::vector<std::wstring>& jobFiles)
+{
+    m_reporter.BeginStep(LoadResourceTextW(IDS_STEP_UPDATING_JOBS), jobFiles.size(), 0);
+    ULONGLONG updated = 0;
+    for (const std::wstring& jobFile : jobFiles)
+    {
+        // Until it is whole again, only its identity proves the copy.
+        m_run.Created().Made(false, jobFile);
+        const StoreResult rewritten = RewriteJobControlFile(jobFile, m_newQueueDir,
+                                                            [this]
+                                                            {
+                                                                m_reporter.Pump();
+                                                                return !m_reporter.IsCancelled();
+                                                            });
+        if (m_reporter.IsCancelled())
+            return false;
+        if (!rewritten.stored)
+        {
+            ReportStoreFailure(m_reporter, jobFile, rewritten);
+            return false;
+        }
+        m_run.Created().Completed(jobFile);
+        m_reporter.SetDone(++updated, 0);
+        m_reporter.Pump();
+        HoldMoveAt("rewrite", m_reporter);
+    }
+    return true;
 }
 } // namespace
 
@@ -196,7 +212,7 @@ CommandResult ChangeQueueDirectory(const CProfileFile& serverProfile, const std:
                                    const std::string& newQueueDir, CReporter& reporter,
                                    const CommandOptions& options)
 {
-    CCommandRun run(serverProfile.GetPath(), reporter, options,
+    CCommandRun run(serverProfile.GetPath(), serverProfile, reporter, options,
                     FormatMessageText(IDS_WHAT_QUEUE, {WidenText(queueName)}));
     return run.Run(
         [&] { return CQueueDirectoryChange(run, serverProfile, queueName, newQueueDir).Run(); });

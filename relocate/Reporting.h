@@ -1,9 +1,11 @@
 #pragma once
 
+#include "config/ProfileStore.h"
 #include "relocate/Reporter.h"
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 // The messages of the string table as the operations report them.
 
@@ -21,6 +23,11 @@ void ReportPathFailure(CReporter& reporter, UINT id, const std::wstring& path,
 // The same with the text of an error number.
 void ReportPathError(CReporter& reporter, UINT id, const std::wstring& path, int errorNumber);
 
-// IDS_STORE_FAILED: a setting could not be stored in the profile `path`. The reason is the text of
-// `platformError`, or, when it is 0, that another program changed the file at the same time.
-void ReportStoreFailure(CReporter& reporter, const std::wstring& path, DWORD platformError);
+// IDS_STORE_FAILED: a setting could not be stored in the profile `path`. The reason is the text
+// of the platform's error, that a name is not exact in the code page, or, for no error, that
+// another program changed the file at the same time; entries of the file that the store cut
+// short and that could not be written back follow.
+void ReportStoreFailure(CReporter& reporter, const std::wstring& path, const StoreResult& result);
+
+// IDS_COPIES_LEFT: copies that could not be removed, the first few of them by name.
+void ReportCopiesLeft(CReporter& reporter, const std::vector<std::wstring>& left);

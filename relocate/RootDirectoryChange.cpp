@@ -26,6 +26,7 @@ public:
     CommandResult Run();
 
 private:
+    bool RefuseLink(const std::string& logDir, UINT messageId);
     bool PrepareNewLogDirectory();
 
     CCommandRun& m_run;
@@ -36,37 +37,48 @@ private:
 
 CommandResult CRootDirectoryChange::Run()
 {
-    if (!m_run.Begin())
-        return m_run.End(CommandOutcome::kTryLater);
+    CommandOutcome refusal;
+    if (!m_run.Begin(refusal))
+        return m_run.End(refusal);
     const std::string storedRoot =
         m_systemProfile.GetString(layout::kSettingsSection, layout::kRootDirKey);
-    m_run.Result().before = storedRoot;
-    m_run.Result().after = m_newRoot;
-    CommandOutcome refusal;
+    const std::string oldLogDir = storedRoot + layout::kLogDirSuffix;
+    m_run.Change({layout::kSettingsSection, layout::kRootDirKey, storedRoot, m_newRoot, false},
+                 kAdminRootDirChanged);
     if (!IsDirectoryChange(storedRoot, m_newRoot, m_run.Reporter(), refusal,
                            m_run.Options().leaveUnchanged))
         return m_run.End(refusal);
+    if (!RefuseLink(m_newLogDir, IDS_OPEN_WRITE_FAILED) ||
+        !RefuseLink(oldLogDir, IDS_OPEN_READ_FAILED))
+        return m_run.End(CommandOutcome::kRefused);
     if (!PrepareNewLogDirectory())
         return m_run.End(CommandOutcome::kFailed);
-    CContentMover mover(storedRoot + layout::kLogDirSuffix, m_newLogDir, m_run.Reporter(),
-                        m_run.Created());
-    if (!m_run.Survey(mover))
-        return m_run.End(CommandOutcome::kFailed);
+    CContentMover mover(oldLogDir, m_newLogDir, m_run.Reporter(), m_run.Created());
+    if (!m_run.Survey(mover) ||
+        !m_run.StartCarrying(WidenText(m_newLogDir), LoadResourceTextW(IDS_MOVING_LOGS)))
+        return m_run.End(CommandOutcome::kRefused);
     if (m_run.Options().whatIf)
         return m_run.End(CommandOutcome::kChanged);
 
-    m_run.StartCarrying(WidenText(m_newLogDir), LoadResourceTextW(IDS_MOVING_LOGS));
-    if (!mover.Carry() || m_run.Cancelled())
+    if (!mover.Carry() || m_run.Cancelled() || !m_run.NoteStore())
         return m_run.End(CommandOutcome::kFailed);
-    const CContentMover::Settled settled = mover.Settle();
+    const CContentMover::Settled settled =
+        mover.Settle({[this] { return m_run.AwaitJournal(); }, nullptr});
     if (settled != CContentMover::Settled::kSettled || m_run.Cancelled())
         return m_run.End(settled == CContentMover::Settled::kKeptChanging
                              ? CommandOutcome::kTryLater
                              : CommandOutcome::kFailed);
-    return m_run.Store(
-        m_systemProfile,
-        {layout::kSettingsSection, layout::kRootDirKey, storedRoot, m_newRoot, false},
-        kAdminRootDirChanged);
+    return m_run.Store();
+}
+
+// The log directory is never entered through a link, under either root, as no other entry is.
+bool CRootDirectoryChange::RefuseLink(const std::string& logDir, UINT messageId)
+{
+    if (!IsLinkAt(WidenText(logDir)))
+        return true;
+    ReportPathFailure(m_run.Reporter(), messageId, WidenText(logDir),
+                      LoadResourceTextW(IDS_LINK_NOT_FOLLOWED));
+    return false;
 }
 
 // The log directory under the new root, created when it does not exist as a writable entry
@@ -92,6 +104,7 @@ CommandResult ChangeRootDirectory(const CProfileFile& systemProfile,
                                   const CProfileFile& serverProfile, const std::string& newRoot,
                                   CReporter& reporter, const CommandOptions& options)
 {
-    CCommandRun run(serverProfile.GetPath(), reporter, options, LoadResourceTextW(IDS_WHAT_ROOT));
+    CCommandRun run(serverProfile.GetPath(), systemProfile, reporter, options,
+                    LoadResourceTextW(IDS_WHAT_ROOT));
     return run.Run([&] { return CRootDirectoryChange(run, systemProfile, newRoot).Run(); });
 }

@@ -236,8 +236,8 @@ TEST_F(SetDirTest, AProfileThatCannotBeWrittenStoresNothingAndARetrySucceeds)
             GTEST_SKIP() << "the host refused chattr +i (it needs root and a file system that "
                             "keeps the attribute)";
         m_tool.Click(IDC_SET_DIR);
-        ExpectBoxes({{std::string("Can't store the new setting in\n\t") + kServerProfile +
-                          " :\nPermission denied",
+        ExpectBoxes({{std::string("KEL Administrator cannot change\n\t") + kServerProfile +
+                          " :\nPermission denied\nKEL's settings have not been changed.",
                       MB_ICONEXCLAMATION}});
         EXPECT_TRUE(SnapshotFiles(kNewDir).empty()) << "the new directory is as it was";
         ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);

@@ -138,8 +138,8 @@ TEST_F(SetDisplayTest, AProfileThatCannotBeWrittenIsReportedAndARetrySucceeds)
             GTEST_SKIP() << "the host refused chattr +i (it needs root and a file system that "
                             "keeps the attribute)";
         Choose(kHidden);
-        ExpectBoxes({{std::string("Can't store the new setting in\n\t") + kServerProfile +
-                          " :\nPermission denied",
+        ExpectBoxes({{std::string("KEL Administrator cannot change\n\t") + kServerProfile +
+                          " :\nPermission denied\nKEL's settings have not been changed.",
                       MB_ICONEXCLAMATION}});
         EXPECT_EQ(StoredRecord(), kRecord);
         FlushBroadcasts();

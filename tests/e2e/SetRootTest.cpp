@@ -199,11 +199,10 @@ TEST_F(SetRootTest, AProfileThatCannotBeWrittenStoresNothingAndARetrySucceeds)
             GTEST_SKIP() << "the host refused chattr +i (it needs root and a file system that "
                             "keeps the attribute)";
         m_tool.Click(IDC_SET_ROOT);
-        ExpectBoxes({{std::string("Can't store the new setting in\n\t") + kSystemProfile +
-                          " :\nPermission denied",
+        ExpectBoxes({{std::string("KEL Administrator cannot change\n\t") + kSystemProfile +
+                          " :\nPermission denied\nKEL's settings have not been changed.",
                       MB_ICONEXCLAMATION}});
-        EXPECT_TRUE(FileExists(kNewRoot + "\\logfiles")) << "the new log directory stays";
-        EXPECT_TRUE(SnapshotFiles(kNewRoot + "\\logfiles").empty()) << "but not the copies";
+        EXPECT_FALSE(FileExists(kNewRoot + "\\logfiles")) << "refused before anything is made";
         ExpectNothingStoredOrPosted(before);
     }
     m_tool.Click(IDC_SET_ROOT);
