@@ -89,6 +89,12 @@ check "the server's folder keeps its list" eval '! wincheck no-write-for-users "
 if [ -n "$saved_profile" ]; then printf '%s' "$saved_profile" >"$system_profile"; else rm -f "$system_profile"; fi
 rm -rf "$server_dir" "$journals"
 
+check "the ZIP holds the programs, read-me, licence and notices, in that order" eval '[ "$(python3 -m zipfile -l "${installer%-setup.exe}.zip" |
+    awk "NR > 1 { printf \"%s \", \$1 }")" = "kel-admin.exe kel-admin-cli.exe ReadMe.txt LICENSE.txt THIRD-PARTY-NOTICES.txt " ]'
+check "packaging stops on a library linked in that has no notice" eval '{ cat "$(dirname "$built_tool")/../maps/kel-admin.exe.map"
+    echo "/usr/lib/libother.a(other.o)"; } >"$tmp/other.map"
+    ! "${package_script%package}notices" "$tmp/other.map" >/dev/null 2>"$tmp/said" && grep -q libother "$tmp/said"'
+
 # A signed installer of the next version; a link where the journals' folder belongs.
 make_signer "$tmp"
 version="$(basename "$installer" | sed 's/^kel-admin-\(.*\)-setup\.exe$/\1/')"
