@@ -18,6 +18,10 @@ tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 build_wincheck "$tmp"
 setup() { wine "$(winepath -w "$1")" /S "${@:2}" </dev/null; } # INSTALLER [ARGUMENTS...]
+shown() { # INSTALLER [ARGUMENT]: the texts of the boxes it shows, not silent
+    wine "$wincheck_exe" run-dialog "$(winepath -w "$1")${2:+ $2}" </dev/null >"$tmp/shown" || true
+    tr -d '\r' <"$tmp/shown"
+}
 files_closed() { # FOLDER UNIX_FOLDER: no file of the tool there grants users write
     local f
     for f in "$2"/kel-admin*; do wincheck no-write-for-users "$1\\${f##*/}" || return 1; done
@@ -113,15 +117,18 @@ check "the programs and the uninstaller it installed are signed" eval 'signed "$
 cp "$unix_dir/kel-admin.exe" "$tmp/changed.exe" && printf 'X' | dd of="$tmp/changed.exe" bs=1 seek=1000 conv=notrunc 2>/dev/null
 check "a program changed after signing fails the check" eval '! signed "$tmp/changed.exe"'
 check "the link to another folder was not followed" eval '[ -L "$journals" ] && ! wincheck no-write-for-users "$(winepath -w "$tmp/elsewhere")"'
-check "$version is refused over $newer (exit code 4)" eval 'setup "$installer"; [ $? -eq 4 ] && reg_is "$key" DisplayVersion "REG_SZ    $newer"'
+check "$version is refused over $newer (exit code 4)" eval 'setup "$installer"; [ $? -eq 4 ] && reg_is "$key" DisplayVersion "REG_SZ    $newer" &&
+    shown "$installer" | grep -cxF "KEL Administrator $newer is installed in $dir, a newer version than this setup'"'"'s $version. To go back to $version, remove $newer first, under Programs and Features or with" >/dev/null'
 check "another folder is refused while it is installed (exit code 5)" eval 'setup "$tmp/newer-setup.exe" "/D=C:\KelOtherTest"
-    [ $? -eq 5 ] && [ ! -e "$(winepath -u "C:\KelOtherTest")" ]'
+    [ $? -eq 5 ] && [ ! -e "$(winepath -u "C:\KelOtherTest")" ] &&
+    shown "$tmp/newer-setup.exe" "/D=C:\KelOtherTest" | grep -cxF "KEL Administrator $newer is installed in $dir; this setup upgrades it there. To install into C:\KelOtherTest instead, remove it first, under Programs and Features or with" >/dev/null'
 wine "$dir\\kel-admin-uninstall.exe" /S "_?=$dir" </dev/null
 check "the uninstaller leaves the link and what it leads to" test -L "$journals" -a -e "$tmp/elsewhere/other.txt"
 rm -rf "$unix_dir" "$journals"
 msi="${installer%-setup.exe}.msi"
 wine msiexec /i "$(winepath -w "$msi")" /qn </dev/null
-check "the MSI package's installation is refused (exit code 3)" eval 'setup "$installer"; [ $? -eq 3 ] && ! wine reg query "$key" &>/dev/null'
+check "the MSI package's installation is refused (exit code 3)" eval 'setup "$installer"; [ $? -eq 3 ] && ! wine reg query "$key" &>/dev/null &&
+    shown "$installer" | grep -cxE "msiexec /x \{[-0-9A-F]{36}\} /qn" >/dev/null'
 wine msiexec /x "$(winepath -w "$msi")" /qn </dev/null
 
 checks_done

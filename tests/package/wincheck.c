@@ -3,7 +3,8 @@
                                        Everyone, Users or Authenticated Users anything that
                                        writes, deletes or changes access
      wincheck run-dialog PROGRAM       starts PROGRAM, waits until it waits for its user, closes
-                                       its windows until it ends, and ends with its exit code */
+                                       its windows until it ends (printing the text of each
+                                       message box), and ends with its exit code */
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
@@ -43,8 +44,12 @@ static BOOL CALLBACK CloseWindowOf(HWND window, LPARAM process)
 {
     DWORD id = 0;
     GetWindowThreadProcessId(window, &id);
-    if (id == (DWORD)process && IsWindowVisible(window))
-        PostMessageW(window, WM_CLOSE, 0, 0);
+    wchar_t text[2048] = L"";
+    if (id != (DWORD)process || !IsWindowVisible(window))
+        return TRUE;
+    if (GetDlgItem(window, 0xFFFF) != NULL && GetDlgItemTextW(window, 0xFFFF, text, 2048) > 0)
+        wprintf(L"%ls\n", text);
+    PostMessageW(window, WM_CLOSE, 0, 0);
     return TRUE;
 }
 
