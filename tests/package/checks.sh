@@ -38,6 +38,6 @@ signed() { osslsigncode verify -CAfile "$signer" -in "$1" >/dev/null 2>&1; }
 # wincheck DIR: builds tests/package/wincheck.c into DIR; then `wincheck COMMAND ARGUMENT`.
 build_wincheck() {
     wincheck_exe="$1/wincheck.exe"
-    x86_64-w64-mingw32-gcc -municode -O -o "$wincheck_exe" "$(dirname "${BASH_SOURCE[0]}")/wincheck.c" -ladvapi32
+    x86_64-w64-mingw32-gcc -municode -Wall -Wextra -O -o "$wincheck_exe" "$(dirname "${BASH_SOURCE[0]}")/wincheck.c" -ladvapi32
 }
 wincheck() { wine "$wincheck_exe" "$@" </dev/null >/dev/null; }

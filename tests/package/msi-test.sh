@@ -40,8 +40,8 @@ build_wincheck "$tmp"
 wine "$(winepath -w "${package%.msi}-setup.exe")" /S '/D=C:\KelSetupTest' </dev/null
 check "refused while the setup program's installation is there" eval '! msiexec /i "$(winepath -w "$package")" /qn &&
     [ -z "$(entries)" ] && [ ! -e "$unix_dir" ]'
-check "the refusal names the folder and how to remove it" eval 'msiinfo export "$package" LaunchCondition |
-    grep -qF "installed in [SETUPDIR] by its setup program. Remove it first, under Programs and Features or with \"[SETUPDIR]\\kel-admin-uninstall.exe\" /S"'
+check "the refusal, shown, names the folder and how to remove it" eval '{ wine "$wincheck_exe" run-dialog "msiexec /i $(winepath -w "$package")" </dev/null || true; } |
+    tr -d "\r" | grep -cxF "KEL Administrator is already installed in C:\KelSetupTest by its setup program. Remove it first, under Programs and Features or with \"C:\KelSetupTest\kel-admin-uninstall.exe\" /S, then install this package again." >/dev/null'
 wine 'C:\KelSetupTest\kel-admin-uninstall.exe' /S '_?=C:\KelSetupTest' </dev/null
 rm -rf "$(winepath -u 'C:\KelSetupTest')" "$journals"
 mkdir -p "$unix_dir"
