@@ -110,7 +110,7 @@ Function SetAccess
     System::Call 'advapi32::GetSecurityDescriptorOwner(p R2, *p .R4, *i .R3)'
     ${If} $R5 = 0
     ${AndIf} $R4 P<> 0
-      System::Call 'advapi32::SetNamedSecurityInfoW(w R0, i 1, i 1, p R4, p 0, p 0, p 0) i .R5' ; OWNER_
+      System::Call 'advapi32::SetNamedSecurityInfoW(w R0, i 1, i 1, p R4, p 0, p 0, p 0) i .R5' ; OWNER_SECURITY_INFORMATION
     ${EndIf}
     System::Call 'kernel32::LocalFree(p R2)'
   ${Else}
