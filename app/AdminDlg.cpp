@@ -7,6 +7,7 @@
 #include "config/DisplayModes.h"
 #include "config/ProfileLocations.h"
 #include "config/ServerSettings.h"
+#include "framework/DialogColours.h"
 #include "framework/WinApp.h"
 #include "relocate/CommandRun.h"
 #include "relocate/DisplayModeChange.h"
@@ -59,12 +60,19 @@ void CAdminDlg::DoDataExchange(CDataExchange* exchange)
     {
         m_pathTips.SetText(GetDlgItem(IDC_ROOT_DIR), m_rootDir);
         m_pathTips.SetText(GetDlgItem(IDC_QUEUE_DIR), m_queueDir);
+        DescribeByText(GetDlgItem(IDC_ROOT_DIR));
+        DescribeByText(GetDlgItem(IDC_QUEUE_DIR));
     }
 }
 
 BOOL CAdminDlg::OnInitDialog()
 {
     m_pathTips.Create(GetSafeHwnd());
+    // The queue list is named as its label reads, so that speech input finds it by those words.
+    NameControls(GetSafeHwnd(), {{IDC_DISPLAY_MODE, IDS_NAME_DISPLAY_MODE},
+                                 {IDC_QUEUE_LIST, IDS_NAME_QUEUE_LIST},
+                                 {IDC_ROOT_DIR, IDS_NAME_ROOT_DIR},
+                                 {IDC_QUEUE_DIR, IDS_NAME_QUEUE_DIR}});
     CDialog::OnInitDialog();
     CenterWindow();
     ShowProgramIcon();

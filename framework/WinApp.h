@@ -31,7 +31,8 @@ public:
     // Replaces the help file path with a heap copy of `path`.
     void SetHelpFilePath(const char* path);
 
-    // Paints every dialog and message box of this thread with these colours.
+    // Paints every dialog and message box of this thread with these colours, or with the
+    // system's while high contrast is on.
     void SetDialogBkColor(COLORREF background, COLORREF text);
 
     // The main window: the dialog that InitInstance runs, or null.

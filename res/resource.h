@@ -106,6 +106,16 @@
 #define IDS_INSIDE_SOURCE 98
 #define IDS_AND_MORE 99
 
+// Accessible names of controls that have no label of their own
+#define IDS_NAME_DISPLAY_MODE 70
+#define IDS_NAME_QUEUE_LIST 71
+#define IDS_NAME_ROOT_DIR 72
+#define IDS_NAME_QUEUE_DIR 73
+#define IDS_NAME_PROGRESS_STEP 74
+#define IDS_NAME_PROGRESS_FILES 75
+#define IDS_NAME_PROGRESS_BYTES 76
+#define IDS_NAME_PROGRESS_BAR 77
+
 // Display-mode names
 #define IDS_MODE_NORMAL 64
 #define IDS_MODE_ICON 65

@@ -3,6 +3,7 @@
 #include "base/NumberTexts.h"
 #include "base/ResourceText.h"
 #include "base/WideText.h"
+#include "framework/DialogColours.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
@@ -124,6 +125,10 @@ BOOL CProgressWindow::OnInitDialog()
     if (CWinApp::Get() != nullptr && CWinApp::Get()->GetTitle() != nullptr)
         SetWindowTextA(GetSafeHwnd(), CWinApp::Get()->GetTitle());
     SendDlgItemMessageA(GetSafeHwnd(), IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, kBarRange);
+    NameControls(GetSafeHwnd(), {{IDC_PROGRESS_STEP, IDS_NAME_PROGRESS_STEP},
+                                 {IDC_PROGRESS_FILES, IDS_NAME_PROGRESS_FILES},
+                                 {IDC_PROGRESS_BYTES, IDS_NAME_PROGRESS_BYTES},
+                                 {IDC_PROGRESS_BAR, IDS_NAME_PROGRESS_BAR}});
     CenterWindow();
     SetFocus(GetDlgItem(IDCANCEL));
     return FALSE; // the focus is set
@@ -144,6 +149,8 @@ void CProgressWindow::ShowCounts()
             : OfText(IDS_PROGRESS_BYTES, ByteSizeText(m_bytesDone), ByteSizeText(m_totalBytes));
     SetDlgItemTextW(window, IDC_PROGRESS_FILES, files.c_str());
     SetDlgItemTextW(window, IDC_PROGRESS_BYTES, bytes.c_str());
+    for (int text : {IDC_PROGRESS_STEP, IDC_PROGRESS_FILES, IDC_PROGRESS_BYTES})
+        DescribeByText(GetDlgItem(text));
     // Bytes tell the progress of a copy best, large files included; files that of the rest.
     double fraction = 0;
     if (m_totalBytes != 0)

@@ -2,7 +2,9 @@
 
 #include "framework/WinApp.h"
 
+#include <map>
 #include <sstream>
+#include <tuple>
 
 CMessageBoxCatcher* CMessageBoxCatcher::s_active = nullptr;
 
@@ -25,20 +27,41 @@ CMessageBoxCatcher::~CMessageBoxCatcher()
 
 namespace
 {
-// The colours the box's own painting asks for, as its dialog procedure answers them.
-void ReadColours(HWND box, CaughtBox& caught)
-{
-    HDC dc = GetDC(box);
-    auto brush =
-        reinterpret_cast<HBRUSH>(SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                              reinterpret_cast<LPARAM>(GetDlgItem(box, 0xFFFF))));
-    LOGBRUSH logBrush = {};
-    if (brush != nullptr && GetObjectA(brush, sizeof logBrush, &logBrush) == sizeof logBrush)
-        caught.background = logBrush.lbColor;
-    caught.textColour = GetTextColor(dc);
-    ReleaseDC(box, dc);
-}
+const int kSchemeElements[] = {COLOR_BTNFACE, COLOR_WINDOWTEXT};
+
+std::map<std::pair<HWND, AccessibleText>, std::string> g_annotations;
 } // namespace
+
+bool RecordAnnotation(HWND control, AccessibleText what, const wchar_t* text)
+{
+    g_annotations[{control, what}] = text != nullptr ? Narrow(text) : "";
+    return true;
+}
+
+Colours AnsweredColours(HWND window, UINT ctlColour, HWND control)
+{
+    HDC dc = GetDC(window);
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+        window, ctlColour, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+    LOGBRUSH logBrush = {0, CLR_INVALID, 0};
+    GetObjectA(brush, sizeof logBrush, &logBrush);
+    const Colours answered{logBrush.lbColor, GetTextColor(dc)};
+    ReleaseDC(window, dc);
+    return answered;
+}
+
+CHighContrast::CHighContrast() : m_saved{GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOWTEXT)}
+{
+    const COLORREF scheme[] = {kContrast.first, kContrast.second};
+    SetSysColors(2, kSchemeElements, scheme);
+    SetHighContrastQuery([] { return true; });
+}
+
+CHighContrast::~CHighContrast()
+{
+    SetHighContrastQuery(nullptr);
+    SetSysColors(2, kSchemeElements, m_saved);
+}
 
 LRESULT CALLBACK CMessageBoxCatcher::CbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -53,9 +76,15 @@ LRESULT CALLBACK CMessageBoxCatcher::CbtHook(int code, WPARAM wParam, LPARAM lPa
         caught.iconKind = IconKindOf(window);
         caught.promptContext = CWinApp::Get()->m_promptContext;
         caught.owner = GetWindow(window, GW_OWNER);
-        ReadColours(window, caught);
+        std::tie(caught.background, caught.textColour) =
+            AnsweredColours(window, WM_CTLCOLORSTATIC, GetDlgItem(window, 0xFFFF));
         s_active->m_boxes.push_back(caught);
         PostMessageA(window, WM_COMMAND, IDOK, 0);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::string Annotation(HWND control, AccessibleText what)
+{
+    return g_annotations[{control, what}];
 }

@@ -1,11 +1,31 @@
 #pragma once
 
+#include "framework/DialogColours.h"
 #include "tests/driver/MessageBoxReading.h"
 #include "tests/driver/TestFiles.h"
 
 #include <windows.h>
 
 #include <vector>
+
+// The brush's colour and the text colour that `window` answers `ctlColour` for `control` with.
+using Colours = std::pair<COLORREF, COLORREF>;
+Colours AnsweredColours(HWND window, UINT ctlColour, HWND control);
+const Colours kGrey{RGB(192, 192, 192), RGB(0, 0, 0)};
+const Colours kContrast{RGB(0, 0, 128), RGB(255, 255, 255)}; // button face, window text
+
+// While it lives, high contrast counts as on (Wine keeps no such mode), in kContrast's colours.
+struct CHighContrast
+{
+    CHighContrast();
+    ~CHighContrast();
+    COLORREF m_saved[2];
+};
+
+// The unit tests keep each control's latest accessible texts here, in place of the platform's
+// annotation service, which Wine lacks; a cleared one is empty.
+bool RecordAnnotation(HWND control, AccessibleText what, const wchar_t* text);
+std::string Annotation(HWND control, AccessibleText what);
 
 // A message box of this process, as it stood when it was shown.
 struct CaughtBox : MessageBoxInfo

@@ -8,6 +8,7 @@
 #include "tests/unit/MessageBoxCatcher.h"
 
 #include "framework/Dialog.h"
+#include "ui/ProgressWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,43 @@ TEST(MessageReportTest, EachIconKindIsShown)
     EXPECT_EQ(catcher.Boxes()[0].iconKind, MB_ICONSTOP);
     EXPECT_EQ(catcher.Boxes()[1].iconKind, MB_ICONEXCLAMATION);
     EXPECT_EQ(catcher.Boxes()[2].iconKind, MB_ICONINFORMATION);
+}
+
+TEST(MessageReportTest, BoxesAndTheProgressWindowFollowHighContrastAndItsTextsAreNamed)
+{
+    CMessageBoxCatcher catcher;
+    CProgressWindow progress(nullptr);
+    progress.BeginStep(L"Copying files to D:\\q", 3, 0);
+    progress.SetDone(2, 0);
+    ASSERT_TRUE(progress.Create()); // as it is shown after half a second
+    HWND window = progress.GetSafeHwnd();
+    ShowWindow(window, SW_SHOW);
+    progress.Pump();
+    HWND step = GetDlgItem(window, IDC_PROGRESS_STEP);
+    {
+        CHighContrast on;
+        ShowMessage(nullptr, L"x", MB_ICONSTOP);
+        UpdateWindow(window);
+        ASSERT_FALSE(GetUpdateRect(step, nullptr, FALSE));
+        SendMessageA(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+        EXPECT_TRUE(GetUpdateRect(step, nullptr, FALSE)) << "painted again at the switch";
+        EXPECT_EQ(AnsweredColours(window, WM_CTLCOLORSTATIC, step), kContrast);
+        EXPECT_EQ(AnsweredColours(window, WM_CTLCOLORDLG, window).first, kContrast.first);
+    }
+    EXPECT_EQ(AnsweredColours(window, WM_CTLCOLORDLG, window), kGrey);
+    ASSERT_EQ(catcher.Boxes().size(), 1u);
+    EXPECT_EQ(Colours(catcher.Boxes()[0].background, catcher.Boxes()[0].textColour), kContrast);
+
+    for (const auto& [id, name] : {std::pair(IDC_PROGRESS_STEP, "Step"),
+                                   {IDC_PROGRESS_FILES, "Files"},
+                                   {IDC_PROGRESS_BYTES, "Size"},
+                                   {IDC_PROGRESS_BAR, "Progress"}})
+        EXPECT_EQ(Annotation(GetDlgItem(window, id), AccessibleText::kName), name);
+    HWND files = GetDlgItem(window, IDC_PROGRESS_FILES);
+    EXPECT_EQ(Annotation(step, AccessibleText::kDescription), "Copying files to D:\\q");
+    EXPECT_EQ(Annotation(files, AccessibleText::kDescription), "2 of 3 files");
+    progress.Close();
+    EXPECT_EQ(Annotation(files, AccessibleText::kName), "") << "cleared with the window";
 }
 
 TEST(MessageReportTest, TextsBeyondTheFormatBufferAreCutSafely)

@@ -4,6 +4,7 @@
 #include "app/AdminDlg.h"
 #include "tests/driver/MessageBoxReading.h"
 #include "tests/driver/TestFiles.h"
+#include "tests/unit/MessageBoxCatcher.h"
 
 #include <windows.h>
 
@@ -135,6 +136,23 @@ TEST(ResourceTest, MainDialogShowsTheProgramIconInItsCaptionAndTaskBarButton)
     ASSERT_TRUE(dialog.Create());
     EXPECT_NE(SendMessageA(dialog.GetSafeHwnd(), WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_NE(SendMessageA(dialog.GetSafeHwnd(), WM_GETICON, ICON_SMALL, 0), 0);
+
+    // The controls without a label of their own are named; a folder text's description is the
+    // whole path it shows. Its colours follow high contrast.
+    HWND window = dialog.GetSafeHwnd();
+    for (const auto& [id, name] : {std::pair(IDC_DISPLAY_MODE, "Display mode"),
+                                   {IDC_QUEUE_LIST, "Select a queue"},
+                                   {IDC_ROOT_DIR, "Root directory"},
+                                   {IDC_QUEUE_DIR, "Queue directory"}})
+        EXPECT_EQ(Annotation(GetDlgItem(window, id), AccessibleText::kName), name);
+    HWND root = GetDlgItem(window, IDC_ROOT_DIR);
+    SetWindowTextA(root, "C:\\KEL\\a long root");
+    dialog.UpdateData(TRUE);
+    dialog.UpdateData(FALSE);
+    EXPECT_EQ(Annotation(root, AccessibleText::kDescription), "C:\\KEL\\a long root");
+    EXPECT_EQ(AnsweredColours(window, WM_CTLCOLORSTATIC, root), kGrey);
+    CHighContrast on;
+    EXPECT_EQ(AnsweredColours(window, WM_CTLCOLORSTATIC, root), kContrast);
     dialog.DestroyWindow();
 }
 
