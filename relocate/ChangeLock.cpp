@@ -59,10 +59,14 @@ CChangeLock::CChangeLock(const std::wstring& folder, const std::string& profileP
 {
 }
 
+// The file goes with the lock, unless another has opened it meanwhile: nobody can delete a file
+// that another holds open without sharing it.
 CChangeLock::~CChangeLock()
 {
-    if (m_file != INVALID_HANDLE_VALUE)
-        CloseHandle(m_file);
+    if (m_file == INVALID_HANDLE_VALUE)
+        return;
+    CloseHandle(m_file);
+    DeleteFileW(m_path.c_str());
 }
 
 CChangeLock::Result CChangeLock::Take(DWORD waitMs, const std::function<bool()>& keepWaiting)
