@@ -3,30 +3,28 @@
 #include "base/ResourceText.h"
 #include "res/resource.h"
 
-#include <vector>
 
 namespace
 {
-// The program's version from its version resource: major and minor number.
+// The program's version from its own version resource, read in place: major and minor number.
+// The resource starts with the fixed part, found by its signature, after the header and key.
 bool ReadProgramVersion(unsigned& major, unsigned& minor)
 {
-    // The wide form: the program may lie in a folder whose name the code page cannot write.
-    wchar_t path[MAX_PATH] = L"";
-    const DWORD pathLength = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (pathLength == 0 || pathLength >= MAX_PATH)
-        return false;
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path, &handle);
-    std::vector<char> block(size);
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (size == 0 || !GetFileVersionInfoW(path, 0, size, block.data()) ||
-        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) ||
-        length < sizeof *info)
-        return false;
-    major = HIWORD(info->dwProductVersionMS);
-    minor = LOWORD(info->dwProductVersionMS);
-    return true;
+    // RT_VERSION, in its wide form.
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));
+    HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
+    const auto* block = static_cast<const BYTE*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    const DWORD size = found != nullptr ? SizeofResource(nullptr, found) : 0;
+    for (DWORD at = 0; block != nullptr && at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4)
+    {
+        const auto* info = reinterpret_cast<const VS_FIXEDFILEINFO*>(block + at);
+        if (info->dwSignature != VS_FFI_SIGNATURE)
+            continue;
+        major = HIWORD(info->dwProductVersionMS);
+        minor = LOWORD(info->dwProductVersionMS);
+        return true;
+    }
+    return false;
 }
 } // namespace
 

@@ -9,6 +9,7 @@
 #include "config/ServerSettings.h"
 #include "framework/DialogColours.h"
 #include "framework/WinApp.h"
+#include "relocate/AdministratorsFolder.h"
 #include "relocate/CommandRun.h"
 #include "relocate/DisplayModeChange.h"
 #include "relocate/FolderAcceptance.h"
@@ -84,6 +85,9 @@ BOOL CAdminDlg::OnInitDialog()
     m_serverProfile = settings.profiles.server;
     m_serverProfilePath = m_serverProfile.GetPath();
     m_rootDir = settings.root;
+    const std::wstring warning = ProgramFolderWarning();
+    if (!warning.empty())
+        ShowMessage(GetSafeHwnd(), warning, MB_ICONEXCLAMATION);
     RunCommand([this](CReporter& reporter)
                { CleanUpInterruptedCommand(m_serverProfilePath, reporter); });
     // Without a record "Set Display" is disabled for the dialog's lifetime.
@@ -182,8 +186,10 @@ bool CAdminDlg::ChooseFolder(const std::string& initial, bool forQueue, std::str
     RunCommand(
         [&](CReporter& reporter)
         {
+            std::string queue;
             accepted = AcceptChosenFolder(browser.GetWideFolder(), reporter, folder) &&
-                       (!forQueue || AcceptAsQueueDirectory(folder, reporter));
+                       (!forQueue || !GetSelectedQueue(queue) ||
+                        AcceptAsQueueDirectory(folder, m_serverProfile, queue, reporter));
         });
     if (accepted)
         chosen = folder;

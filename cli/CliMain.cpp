@@ -1,6 +1,7 @@
 // kel-admin-cli.exe: the command line twin of KEL Administrator's dialog, for scripts and
 // configuration tools. It shows no window and no message box.
 #include "base/ResourceText.h"
+#include "base/SafeLoading.h"
 #include "base/WideText.h"
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
@@ -65,8 +66,10 @@ int Run(const Arguments& arguments)
 
 int main()
 {
+    LoadLibrariesFromSystemOnly();
     // No system box either: a drive without a disk, a crash, fail plainly.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX |
+                 SEM_NOOPENFILEERRORBOX);
     RegisterAdminMessage();
     Arguments arguments;
     std::wstring error;

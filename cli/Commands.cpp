@@ -9,6 +9,7 @@
 #include "config/DisplayModes.h"
 #include "config/QueueList.h"
 #include "config/ServerSettings.h"
+#include "relocate/AdministratorsFolder.h"
 #include "relocate/CommandRun.h"
 #include "relocate/DisplayModeChange.h"
 #include "relocate/FolderAcceptance.h"
@@ -45,13 +46,31 @@ int ExitCodeOf(CommandOutcome outcome)
     return 2;
 }
 
-// DIR made absolute (a relative one from the current directory), then accepted as Browse
-// accepts a chosen folder.
+// True for "D:" and "D:spool", which name a drive's current folder, whatever it is now, and for
+// any colon after the drive's, which names a stream.
+bool NamesNoFolderOfItsOwn(const std::wstring& operand)
+{
+    const bool drive = operand.size() >= 2 && operand[1] == L':';
+    return (drive && (operand.size() == 2 || (operand[2] != L'\\' && operand[2] != L'/'))) ||
+           operand.find(L':', drive ? 2 : 0) != std::wstring::npos;
+}
+
+// DIR made absolute (a relative one from the current directory) and long (an 8.3 name in its
+// long form, as the profile should store it), then accepted as Browse accepts a chosen folder.
 bool ResolveFolder(const std::wstring& operand, CReporter& reporter, std::string& folder)
 {
+    if (NamesNoFolderOfItsOwn(operand))
+    {
+        ReportFormatted(reporter, IDS_NOT_A_FULL_PATH, MB_ICONINFORMATION, {operand});
+        return false;
+    }
     wchar_t full[MAX_PATH] = L"";
-    const DWORD length = GetFullPathNameW(operand.c_str(), MAX_PATH, full, nullptr);
+    DWORD length = GetFullPathNameW(operand.c_str(), MAX_PATH, full, nullptr);
     std::wstring path = length > 0 && length < MAX_PATH ? full : operand;
+    wchar_t longer[MAX_PATH] = L"";
+    length = GetLongPathNameW(path.c_str(), longer, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        path = longer;
     // D:\spool\ is D:\spool, as Browse gives it; a drive's root keeps its backslash.
     while (path.size() > 3 && path.back() == L'\\')
         path.pop_back();
@@ -93,8 +112,21 @@ std::wstring Summary(const Change& change, bool whatIf)
                               L"was told (see --help).");
 }
 
+// Told on standard error at every start, and kept for the JSON result.
+std::vector<std::wstring> StartWarnings()
+{
+    std::vector<std::wstring> warnings;
+    const std::wstring warning = ProgramFolderWarning();
+    if (!warning.empty())
+    {
+        WriteError(warning + L"\n");
+        warnings.push_back(warning);
+    }
+    return warnings;
+}
+
 CJsonObject ChangeJson(const Change& change, bool whatIf, const CConsoleReporter& reporter,
-                       int exitCode)
+                       const std::vector<std::wstring>& warnings, int exitCode)
 {
     const CommandResult& result = change.result;
     CJsonObject json;
@@ -111,6 +143,7 @@ CJsonObject ChangeJson(const Change& change, bool whatIf, const CConsoleReporter
             .Add("freeBytes", result.freeBytes);
     return json.Add("notified", result.notified)
         .Add("messages", reporter.Messages())
+        .Add("warnings", warnings)
         .Add("exitCode", static_cast<ULONGLONG>(exitCode));
 }
 
@@ -166,6 +199,7 @@ void MakeChange(const Arguments& arguments, const ServerProfiles& profiles,
 // clean up. A machine whose server profile does not exist is not taken for a configured one.
 int RunShow(const Arguments& arguments)
 {
+    const std::vector<std::wstring> warnings = StartWarnings();
     const ServerSettings settings = ReadServerSettings();
     const ServerProfiles& profiles = settings.profiles;
     const std::wstring serverProfile = WidenText(profiles.server.GetPath());
@@ -202,6 +236,7 @@ int RunShow(const Arguments& arguments)
                           .Add("root", root)
                           .Add("queues", queues)
                           .Add("interrupted", interrupted)
+                          .Add("warnings", warnings)
                           .Text() +
                       "\n");
     else
@@ -213,13 +248,15 @@ int RunShow(const Arguments& arguments)
 
 int RunChange(const Arguments& arguments)
 {
+    const std::vector<std::wstring> warnings = StartWarnings();
     const ServerProfiles profiles = LocateServerProfiles();
     CConsoleReporter reporter(!arguments.quiet && !arguments.json);
     Change change; // each operation first cleans up after an interrupted one
     MakeChange(arguments, profiles, reporter, change);
     const int exitCode = ExitCodeOf(change.result.outcome);
     if (arguments.json)
-        WriteOutAscii(ChangeJson(change, arguments.whatIf, reporter, exitCode).Text() + "\n");
+        WriteOutAscii(ChangeJson(change, arguments.whatIf, reporter, warnings, exitCode).Text() +
+                      "\n");
     else if (!arguments.quiet && exitCode == 0)
         WriteOut(Summary(change, arguments.whatIf) + L"\n");
     return exitCode;

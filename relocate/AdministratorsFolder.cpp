@@ -84,3 +84,14 @@ bool PrepareAdministratorsFolder(std::wstring& path, CReporter* reporter)
         ReportPathFailure(*reporter, IDS_FOLDER_NOT_TRUSTED, path, trouble);
     return false;
 }
+
+std::wstring ProgramFolderWarning()
+{
+    wchar_t path[MAX_PATH] = L"";
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length < MAX_PATH ? length : 0);
+    folder = folder.substr(0, folder.find_last_of(L'\\'));
+    if (folder.empty() || !IsElevated() || !OthersMayChange(folder))
+        return std::wstring();
+    return FormatMessageText(IDS_PROGRAM_FOLDER_WRITABLE, {folder});
+}

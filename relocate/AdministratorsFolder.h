@@ -14,3 +14,7 @@ class CReporter;
 // set when the folder can be used; a refusal is reported (IDS_FOLDER_NOT_TRUSTED) when
 // `reporter` is given.
 bool PrepareAdministratorsFolder(std::wstring& path, CReporter* reporter);
+
+// The warning that a program running elevated from a folder that others may change owes its
+// user (IDS_PROGRAM_FOLDER_WRITABLE, naming the folder and the mend); empty when there is none.
+std::wstring ProgramFolderWarning();

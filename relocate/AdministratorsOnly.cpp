@@ -10,6 +10,8 @@ namespace
 // Full access for the built-in Administrators and for SYSTEM, none inherited from above.
 const wchar_t kAdministratorsOnly[] = L"D:P(A;;GA;;;BA)(A;;GA;;;SY)";
 const wchar_t kAdministratorsOnlyFolder[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+const wchar_t kTrustedInstaller[] =
+    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 // Rights that let a holder put something in, take something out, or hand the rights on.
 const ACCESS_MASK kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
                                   FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC |
@@ -135,4 +137,16 @@ bool IsElevated()
     const std::vector<BYTE> elevation = TokenInformation(TokenElevation);
     return elevation.size() >= sizeof(TOKEN_ELEVATION) &&
            reinterpret_cast<const TOKEN_ELEVATION*>(elevation.data())->TokenIsElevated != 0;
+}
+
+bool OthersMayChange(const std::wstring& folder)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const bool others = ChangersOf(descriptor) != Changers::kAdministratorsOnly;
+    LocalFree(descriptor);
+    return others;
 }

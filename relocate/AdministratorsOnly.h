@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // What keeps the tool's own files (its journals and locks) out of reach of users who are not
 // administrators: they live in a folder that only Administrators and SYSTEM may change.
 class CAdministratorsOnly
@@ -39,6 +41,10 @@ bool MakeAdministratorsOnly(HANDLE object);
 // True when the open file `file` is owned by Administrators, by SYSTEM, or by the user running
 // this process.
 bool IsOwnedByAdministratorsOrCaller(HANDLE file);
+
+// True when users who are not administrators may change what the folder `folder` holds (or its
+// access); false also when that cannot be told.
+bool OthersMayChange(const std::wstring& folder);
 
 // True when this process runs with an administrator's full rights (elevated).
 bool IsElevated();

@@ -54,7 +54,7 @@ CommandResult CCommandRun::Run(const std::function<CommandResult()>& steps)
         {
             ReportFormatted(m_reporter, IDS_STORED_THEN_STOPPED, MB_ICONEXCLAMATION,
                             {WidenText(error.what())});
-            return EndStored();
+            return m_finished ? m_result : EndStored();
         }
         if (m_finished)
             throw;
@@ -202,6 +202,7 @@ CommandResult CCommandRun::Store()
     // The last look at the cancel: it may have come with the last pump of the command's work.
     if (Cancelled())
         return End(CommandOutcome::kFailed);
+    m_storeAttempted = true;
     const StoreResult stored = StoreSetting(m_storedIn, m_change);
     if (!stored.stored)
     {
@@ -232,13 +233,14 @@ CommandResult CCommandRun::End(CommandOutcome outcome)
     if (Cancelled() && (outcome == CommandOutcome::kFailed || outcome == CommandOutcome::kTryLater))
         outcome = CommandOutcome::kCancelled;
     const std::wstring failure = m_reporter.LastReported();
-    // Copies that a store which failed all the same left named in the profile stay; so does
-    // the journal, whose noted store lets a later run decide.
-    const bool named = StoreLanded();
-    const std::vector<std::wstring> left = RollBack();
-    m_journal.End(named || !left.empty());
+    // Copies that the profile may name after a failed store stay; so does the journal, whose
+    // noted store lets a later run decide.
+    const bool mayName = ProfileMayNameCopies();
+    const std::vector<std::wstring> left = mayName ? std::vector<std::wstring>() : RollBack();
+    m_currentDirectory.ReturnNow();
+    m_journal.End(mayName || !left.empty());
     m_reporter.EndProgress();
-    if (named)
+    if (mayName)
     {
         ReportFormatted(m_reporter, IDS_COPIES_KEPT, MB_ICONEXCLAMATION, {m_destination});
         outcome = CommandOutcome::kFailedWithLeftovers;
@@ -250,7 +252,7 @@ CommandResult CCommandRun::End(CommandOutcome outcome)
     }
     else if (outcome == CommandOutcome::kCancelled)
         ReportMessage(m_reporter, IDS_MOVE_CANCELLED, MB_ICONINFORMATION);
-    if (m_storeNoted && m_storedIn.GetString(m_change.section, m_change.key).empty() &&
+    if (m_storeAttempted && m_storedIn.GetString(m_change.section, m_change.key).empty() &&
         !m_change.oldValue.empty())
         ReportFormatted(m_reporter, IDS_SETTING_NOW_EMPTY, MB_ICONEXCLAMATION, {m_what});
     if (m_carrying)
@@ -275,6 +277,16 @@ void CCommandRun::Abandon()
     const std::vector<std::wstring> left = named ? std::vector<std::wstring>() : m_created.Undo();
     m_journal.End(named || !left.empty());
     Finish(CommandOutcome::kCancelled);
+}
+
+// After a store that failed, the profile may name the copies: it holds the new value, or
+// none at all where it held another.
+bool CCommandRun::ProfileMayNameCopies() const
+{
+    if (!m_storeAttempted || !m_carrying)
+        return false;
+    const std::string now = m_storedIn.GetString(m_change.section, m_change.key);
+    return now == m_change.newValue || (now.empty() && !m_change.oldValue.empty());
 }
 
 bool CCommandRun::StoreLanded() const

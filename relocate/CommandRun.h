@@ -76,8 +76,9 @@ public:
     CommandResult Store();
     // Every other ending. kChanged: a what-if run found that the change would be made. A
     // failure of a command the user cancelled counts as cancelled; what it created is removed,
-    // and what could not be is listed (IDS_COPIES_LEFT). A store that failed yet left the new
-    // value in the profile keeps the copies, says so (IDS_COPIES_KEPT) and keeps the journal.
+    // and what could not be is listed (IDS_COPIES_LEFT). A store that failed yet left the
+    // profile naming the copies, or nothing, keeps them, says so (IDS_COPIES_KEPT, and
+    // IDS_SETTING_NOW_EMPTY for nothing) and keeps the journal.
     CommandResult End(CommandOutcome outcome);
 
 private:
@@ -87,6 +88,7 @@ private:
     void Abandon();
     std::vector<std::wstring> RollBack();
     bool StoreLanded() const;
+    bool ProfileMayNameCopies() const;
     CommandResult EndStored();
     void Finish(CommandOutcome outcome);
     bool ReportJournalFailure();
@@ -107,6 +109,7 @@ private:
     WPARAM m_codeValue = 0;
     std::wstring m_destination;
     bool m_storeNoted = false;
+    bool m_storeAttempted = false;
     bool m_stored = false;
     bool m_carrying = false;
     bool m_finished = false;

@@ -51,9 +51,12 @@ bool SwitchDriveFor(const std::string& path, CReporter& reporter)
     if (target == previous)
         return true;
 
-    const UINT previousMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+    // For this thread only, and added to its mode: the process's own stays as it was set.
+    DWORD previousMode = 0;
+    SetThreadErrorMode(GetThreadErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX,
+                       &previousMode);
     const bool selected = SelectDrive(target);
-    SetErrorMode(previousMode);
+    SetThreadErrorMode(previousMode, nullptr);
     if (selected)
         return true;
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+class CProfileFile;
 class CReporter;
 
 // Whether a chosen folder (a full path, as Browse gives it or the command line resolved it)
@@ -11,6 +12,10 @@ class CReporter;
 // through the profile functions (IDS_FOLDER_NOT_USABLE); no such folder (IDS_NO_SUCH_FOLDER).
 bool AcceptChosenFolder(const std::wstring& folder, CReporter& reporter, std::string& narrow);
 
-// True when `directory` may become a queue's directory: nothing named "queue.ini" lies in it.
-// Otherwise reports IDS_DIR_IN_USE. "Set Dir" asks it, and Browse for a queue asks it too.
-bool AcceptAsQueueDirectory(const std::string& directory, CReporter& reporter);
+// True when `directory` may become the directory of queue `queueName` of the server whose
+// profile is `serverProfile`: nothing named "queue.ini" lies in it, no other queue's directory
+// is it, holds it or lies in it, and it is neither the root nor its log folder (elsewhere in
+// the root is fine, and so is the queue's own old folder). Otherwise reports IDS_DIR_IN_USE.
+// "Set Dir" asks it, and Browse for a queue asks it too.
+bool AcceptAsQueueDirectory(const std::string& directory, const CProfileFile& serverProfile,
+                            const std::string& queueName, CReporter& reporter);

@@ -126,7 +126,7 @@ CommandResult CQueueDirectoryChange::Run()
         return m_run.End(CommandOutcome::kFailed);
     if (busy)
         return m_run.End(CommandOutcome::kTryLater);
-    if (!AcceptAsQueueDirectory(m_newQueueDir, m_reporter))
+    if (!AcceptAsQueueDirectory(m_newQueueDir, m_serverProfile, m_queueName, m_reporter))
         return m_run.End(CommandOutcome::kRefused);
 
     CContentMover mover(m_storedDir, m_newQueueDir, m_reporter, m_run.Created());
