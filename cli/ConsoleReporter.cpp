@@ -78,6 +78,13 @@ bool CConsoleReporter::IsCancelled() const
     return ConsoleCancelled();
 }
 
+// The move is cancelled on the main thread, which takes it back itself, however its session
+// ends.
+void CConsoleReporter::SetActivity(const std::wstring& description, std::function<void()>)
+{
+    SetSessionActivity(description);
+}
+
 void CConsoleReporter::EndProgress()
 {
     ClearProgressLine();

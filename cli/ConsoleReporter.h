@@ -20,7 +20,7 @@ public:
     void Pump() override;
     bool IsCancelled() const override;
     void AllowCancel(bool) override {}
-    void SetActivity(const std::wstring&, std::function<void()>) override {}
+    void SetActivity(const std::wstring& description, std::function<void()>) override;
     void EndProgress() override;
 
     const std::vector<std::wstring>& Messages() const { return m_messages; }

@@ -17,6 +17,7 @@ bool CCreatedEntries::Made(bool folder, const std::wstring& path)
 {
     EntryProof proof;
     proof.folder = folder;
+    proof.within = m_within;
     proof.proved = ReadEntryIdentity(path, proof.identity);
     const auto intended = m_intended.find(path);
     proof.madeAfter = intended != m_intended.end() ? intended->second : SystemTimeNow();

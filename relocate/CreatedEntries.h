@@ -22,6 +22,9 @@ class CCreatedEntries
 public:
     explicit CCreatedEntries(CChangeJournal* journal = nullptr) : m_journal(journal) {}
 
+    // What is made must lie in the folder of this final path, or it is never removed again.
+    void SetWithin(const std::wstring& finalPath) { m_within = finalPath; }
+
     bool Intend(bool folder, const std::wstring& path);
     // The entry at `path` is made: its identity proves it from now on.
     bool Made(bool folder, const std::wstring& path);
@@ -53,6 +56,7 @@ public:
 
 private:
     CChangeJournal* m_journal;
+    std::wstring m_within;
     std::unordered_map<std::wstring, ULONGLONG> m_intended;
     std::unordered_map<std::wstring, EntryProof> m_entries;
     std::vector<std::wstring> m_order;

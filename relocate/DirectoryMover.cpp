@@ -139,6 +139,8 @@ bool CContentMover::Survey()
     if (m_sameDirectory)
         return true;
     m_destinationKnown = ReadFileIdentity(m_destination, m_destinationIdentity);
+    // What the move makes is only ever removed again within the destination as resolved now.
+    m_created.SetWithin(m_destinationIdentity.finalPath);
     if (m_destinationKnown && ReadFileIdentity(m_source, m_sourceIdentity))
         m_destinationHoldsSource = IsOrHolds(m_destinationIdentity, m_sourceIdentity);
 
@@ -374,7 +376,8 @@ CContentMover::Outcome CContentMover::CarrySubfolder(const std::wstring& relativ
     const std::wstring below = Below(relative, name);
     const std::wstring to = DestinationOf(below);
     m_created.Intend(true, to);
-    if (CreateDirectoryW(to.c_str(), nullptr))
+    const bool made = CreateDirectoryW(to.c_str(), nullptr) != FALSE;
+    if (made)
         m_created.Made(true, to);
     else if (GetLastError() != ERROR_ALREADY_EXISTS)
     {
@@ -382,14 +385,15 @@ CContentMover::Outcome CContentMover::CarrySubfolder(const std::wstring& relativ
         ReportPathError(m_reporter, IDS_OPEN_WRITE_FAILED, to, error);
         return DestinationFailure(error, DestinationOf(relative));
     }
-    else if (IsLinkAt(to))
+    FileIdentity entered;
+    const bool found = ReadEntryIdentity(to, entered);
+    if (!found || !IsWhereExpected(entered, below))
     {
-        // Written through, the copies would land outside the chosen folder.
-        ReportPathFailure(m_reporter, IDS_OPEN_WRITE_FAILED, to,
-                          LoadResourceTextW(IDS_LINK_NOT_FOLLOWED));
-        return Outcome::kFailed;
+        // A link swapped in meanwhile: written through, the copies would land elsewhere.
+        ReportWriteRefusal(to, IDS_LINK_NOT_FOLLOWED);
+        return Outcome::kStop;
     }
-    else if (!IsFolderAttributes(GetFileAttributesW(to.c_str())))
+    if (!IsFolderAttributes(entered.attributes))
     {
         ReportPathError(m_reporter, IDS_OPEN_WRITE_FAILED, to, EEXIST);
         return Outcome::kFailed;
@@ -563,6 +567,19 @@ bool CContentMover::CanCreateIn(const std::wstring& folder)
     m_created.Made(false, probe);
     m_created.Remove(probe);
     return true;
+}
+
+// True when the entry `entered`, reached as `relative` below the destination, is no link and
+// lies where the destination as first resolved says it should.
+bool CContentMover::IsWhereExpected(const FileIdentity& entered, const std::wstring& relative) const
+{
+    if ((entered.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return false;
+    const std::wstring& top = m_destinationIdentity.finalPath;
+    if (top.empty() || entered.finalPath.empty())
+        return true;
+    const std::wstring expected = top.back() == L'\\' ? top + relative : JoinPath(top, relative);
+    return EqualIgnoringCase(entered.finalPath, expected);
 }
 
 // True when the folder at `path` is the destination itself.

@@ -114,6 +114,7 @@ private:
     Outcome DestinationFailure(int error, const std::wstring& folder);
     bool CanCreateIn(const std::wstring& folder);
     bool IsDestination(const std::wstring& path) const;
+    bool IsWhereExpected(const FileIdentity& entered, const std::wstring& relative) const;
     bool UnchangedSinceCopied(const std::wstring& relative, const std::wstring& name) const;
     void NoteContent(const std::wstring& relative, const std::wstring& name);
     bool ReportWriteRefusal(const std::wstring& path, UINT reasonId);
