@@ -39,10 +39,17 @@ bool IsCallerSid(PSID sid)
            EqualSid(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid, sid);
 }
 
+// Administrators, SYSTEM, and the service that installs the system's own files.
 bool IsAdministratorsOrSystem(PSID sid)
 {
-    return IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
-           IsWellKnownSid(sid, WinLocalSystemSid);
+    if (IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid))
+        return true;
+    LPWSTR text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text))
+        return false;
+    const bool installer = lstrcmpiW(text, kTrustedInstaller) == 0;
+    LocalFree(text);
+    return installer;
 }
 
 // The administrator running the tool may own it: whoever owns an object may change its access

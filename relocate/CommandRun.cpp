@@ -279,14 +279,11 @@ void CCommandRun::Abandon()
     Finish(CommandOutcome::kCancelled);
 }
 
-// After a store that failed, the profile may name the copies: it holds the new value, or
-// none at all where it held another.
+// After a store that failed, the profile may name the copies: it holds the new value all the
+// same (the old could not be put back).
 bool CCommandRun::ProfileMayNameCopies() const
 {
-    if (!m_storeAttempted || !m_carrying)
-        return false;
-    const std::string now = m_storedIn.GetString(m_change.section, m_change.key);
-    return now == m_change.newValue || (now.empty() && !m_change.oldValue.empty());
+    return m_storeAttempted && m_carrying && StoreLanded();
 }
 
 bool CCommandRun::StoreLanded() const

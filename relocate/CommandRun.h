@@ -77,8 +77,8 @@ public:
     // Every other ending. kChanged: a what-if run found that the change would be made. A
     // failure of a command the user cancelled counts as cancelled; what it created is removed,
     // and what could not be is listed (IDS_COPIES_LEFT). A store that failed yet left the
-    // profile naming the copies, or nothing, keeps them, says so (IDS_COPIES_KEPT, and
-    // IDS_SETTING_NOW_EMPTY for nothing) and keeps the journal.
+    // profile naming the copies keeps them, says so (IDS_COPIES_KEPT) and keeps the journal;
+    // one that left the setting empty says so too (IDS_SETTING_NOW_EMPTY).
     CommandResult End(CommandOutcome outcome);
 
 private:

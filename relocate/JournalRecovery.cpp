@@ -143,7 +143,9 @@ JournalContents TakeBack(const JournalContents& contents, CReporter& reporter,
         proof.within = destination.finalPath;
         bool other = false;
         // A path that does not lie in the destination was never the move's to make.
-        if (!LiesInside(entry->path, contents.destination))
+        FileIdentity there;
+        if (!LiesInside(entry->path, contents.destination) ||
+            !ReadEntryIdentity(entry->path, there))
             continue;
         if (RemoveEntryIfProved(entry->path, proof, other))
             removed.push_back(entry->path);
@@ -236,7 +238,7 @@ void CleanUpInterrupted(const InterruptedChange& change, const std::string& serv
             ReportCopiesLeft(reporter, paths);
             return;
         }
-        if (!contents.entries.empty() || !contents.keptAside.empty())
+        if (!removed.empty())
         {
             AuditCleanedUp(contents.destination, removed);
             ReportFormatted(reporter, IDS_INTERRUPTED_CLEANED, MB_ICONINFORMATION,

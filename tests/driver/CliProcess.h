@@ -27,6 +27,7 @@ public:
     bool Wait(DWORD milliseconds, CliOutcome& outcome);
     // Ctrl+C, as a user at the console gives it (this process ignores it).
     void PressCtrlC();
+    DWORD Id() const { return m_process.Id(); }
 
 private:
     CChildProcess m_process;

@@ -4,7 +4,10 @@
 #include "res/resource.h"
 #include "tests/driver/CliProcess.h"
 #include "tests/driver/MoveHold.h"
+#include "tests/driver/ToolProcess.h"
 #include "tests/e2e/QueueSite.h"
+
+#include <aclapi.h>
 
 namespace
 {
@@ -63,6 +66,35 @@ Json ParseObject(const std::string& text)
     if (text.find_first_not_of(" \r\n", at) != std::string::npos)
         throw std::runtime_error("more than one object: " + text);
     return members;
+}
+// `text` as it stands inside a JSON string: each backslash doubled.
+std::string JsonEscaped(const std::string& text)
+{
+    std::string escaped;
+    for (char c : text)
+        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return escaped;
+}
+
+// Whether the list of `path` grants Everyone a right to write there.
+bool EveryoneMayWrite(const std::string& path)
+{
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &list, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool writes = list == nullptr;
+    for (DWORD i = 0; list != nullptr && i < list->AceCount; ++i)
+    {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (GetAce(list, i, reinterpret_cast<void**>(&ace)) &&
+            ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+            IsWellKnownSid(&ace->SidStart, WinWorldSid))
+            writes = writes || (ace->Mask & (FILE_WRITE_DATA | FILE_ADD_SUBDIRECTORY)) != 0;
+    }
+    LocalFree(descriptor);
+    return writes;
 }
 } // namespace
 
@@ -218,4 +250,129 @@ TEST_F(CliTest, CtrlCTakesTheMoveBackAndARunningDialogHoldsTheLock)
     const Json busy = CliJson("set-display Normal --wait 1", 5);
     EXPECT_EQ(busy.at("messages"), "[\"Another KEL Administrator is changing the server's "
                                    "settings.\\nPlease try again when it has finished.\"]");
+}
+
+// Nothing is copied by a run that could not store its change, nor past a link, nor into a
+// folder that the command line cannot name exactly; a machine without a server is no server.
+TEST_F(CliTest, RunsThatCouldNotEndWellAreRefusedBeforeAnythingIsCopied)
+{
+    {
+        CImmutableFile locked(kServerProfile);
+        if (locked.Made())
+            for (const char* whatIf : {" --what-if", ""})
+            {
+                const std::string messages =
+                    CliJson("set-dir Alpha " + kNewDir + whatIf, 1).at("messages");
+                EXPECT_NE(messages.find("KEL Administrator cannot change"), std::string::npos)
+                    << messages;
+            }
+    }
+    ASSERT_TRUE(MakeDirectories("C:\\kel\\elsewhere"));
+    ASSERT_TRUE(MakeSymbolicLink(UnixPathOf("C:\\kel\\elsewhere"), kAlphaDir + "\\linked"));
+    const std::string link = "Can't open file for reading:\\n\\t" + JsonEscaped(kAlphaDir) +
+                             "\\\\linked\\nIt is a link to another place";
+    EXPECT_NE(CliJson("set-dir Alpha " + kNewDir + " --what-if", 1).at("messages").find(link),
+              std::string::npos);
+    EXPECT_EQ(Cli("set-dir Alpha " + kNewDir).exitCode, 1u) << "what-if foresaw the run";
+    for (const std::string& partial : {std::string("C:"), kNewDir + "::$INDEX_ALLOCATION"})
+    {
+        const CliOutcome refused = Cli("set-dir Alpha " + partial);
+        EXPECT_EQ(refused.exitCode, 1u) << partial;
+        EXPECT_TRUE(StartsWith(refused.err, "Please give the full path of a folder")) << partial;
+    }
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+
+    ASSERT_TRUE(DeleteFileA(kServerProfile));
+    const CliOutcome none = Cli("show --json");
+    EXPECT_EQ(none.exitCode, 1u);
+    EXPECT_TRUE(StartsWith(none.err, "There is no server profile")) << none.err;
+    EXPECT_EQ(ParseObject(none.out).at("serverProfileFound"), "false");
+}
+
+// The journals' folder and the programs' own are the administrators': a right that others were
+// given to change the first is taken back, or the move refused; the second is warned of.
+TEST_F(CliTest, FoldersThatOthersMayChangeAreMendedRefusedOrWarnedOf)
+{
+    ASSERT_TRUE(MakeDirectories(kJournals));
+    const std::string journals = ShellQuoted(UnixPathOf(kJournals));
+    ASSERT_EQ(RunHostScript("chmod 777 " + journals), 0);
+    EXPECT_EQ(Cli("set-display Hidden").exitCode, 0u);
+    EXPECT_FALSE(EveryoneMayWrite(kJournals)) << "mended";
+    ASSERT_EQ(RunHostScript("chmod 777 " + journals), 0);
+    {
+        CImmutableFile locked(kJournals);
+        if (locked.Made())
+        {
+            const CliOutcome refused = Cli("set-dir Alpha " + kNewDir);
+            EXPECT_EQ(refused.exitCode, 1u);
+            EXPECT_TRUE(StartsWith(refused.err, "KEL Administrator keeps the journals of its "
+                                                "moves in\r\n\t" +
+                                                    std::string(kJournals)))
+                << refused.err;
+            EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+        }
+    }
+    ASSERT_EQ(RunHostScript("chmod 777 " + ShellQuoted(UnixPathOf(kToolsDir))), 0);
+    const std::string warnings = CliJson("show", 0).at("warnings");
+    EXPECT_NE(warnings.find("runs with an administrator's rights from\\n\\tC:\\\\Tools\\n"),
+              std::string::npos)
+        << warnings;
+}
+
+// A move cut short is told of by show and what-if, which change nothing; the next command
+// leaves its copies where the server has taken the folder into use meanwhile.
+TEST_F(CliTest, AMoveCutShortIsToldOfThenLeftWhereTheServerNowUsesItsFolder)
+{
+    {
+        CMoveHold hold("copy");
+        CCliProcess cli;
+        ASSERT_TRUE(cli.Start(kCliExe, "set-dir Alpha " + kNewDir));
+        ASSERT_TRUE(hold.WaitHeld());
+    }
+    const auto copies = SnapshotFiles(kNewDir);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_TRUE(StartsWith(ParseObject(Cli("show --json").out).at("interrupted"),
+                           "[{\"destination\": \"C:\\\\kel\\\\queues\\\\new\", \"entries\": "));
+    EXPECT_NE(CliJson("set-display Hidden --what-if", 0)
+                  .at("messages")
+                  .find("will be removed by "
+                        "the next change"),
+              std::string::npos);
+    EXPECT_EQ(SnapshotFiles(kNewDir), copies) << "show and what-if change nothing";
+
+    ASSERT_TRUE(CProfileFile(kServerProfile).WriteString("Gamma", "queuedir", kNewDir.c_str()));
+    EXPECT_NE(CliJson("set-display Hidden", 0)
+                  .at("messages")
+                  .find("stay, since the server now "
+                        "uses that folder"),
+              std::string::npos);
+    EXPECT_EQ(SnapshotFiles(kNewDir), copies);
+    EXPECT_EQ(CliJson("show", 0).at("interrupted"), "[]") << "the journal is ended";
+}
+
+// A console program hears a log-off or shutdown only through a window: it holds the shutdown
+// up while a move runs, and takes the move back when the session ends all the same.
+TEST_F(CliTest, ASessionEndingUnderAMoveTakesItBack)
+{
+    CMoveHold hold("copy");
+    CCliProcess cli;
+    ASSERT_TRUE(cli.Start(kCliExe, "set-dir Alpha " + kNewDir));
+    ASSERT_TRUE(hold.WaitHeld());
+    HWND session = nullptr;
+    for (HWND window : TopLevelWindowsOf(cli.Id()))
+    {
+        wchar_t name[64] = L"";
+        GetClassNameW(window, name, 64);
+        session = std::wstring(name) == L"KelAdministratorCommandLine" ? window : session;
+    }
+    ASSERT_NE(session, nullptr);
+    DWORD_PTR answer = 1;
+    SendMessageTimeoutW(session, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer);
+    EXPECT_EQ(answer, 0u);
+    SendMessageTimeoutW(session, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 30000, &answer);
+    CliOutcome ended;
+    ASSERT_TRUE(cli.Wait(60000, ended));
+    EXPECT_EQ(ended.exitCode, 4u) << ended.err;
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+    EXPECT_EQ(StoredDir("Alpha"), kAlphaDir);
 }

@@ -158,6 +158,14 @@ TEST_F(SetDirTest, AFolderOfAnotherQueueIsRefusedAtBrowseAndAtSetDir)
     const std::string before = ReadFileText(kServerProfile);
     ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_QUEUE, kBetaDir));
     ExpectBoxes({{"This directory is already in use by another queue.", MB_ICONINFORMATION}});
+    // Named by Beta's profile, it is Beta's even without its queue.ini; so is the root's.
+    ASSERT_TRUE(DeleteFileA((kBetaDir + "\\queue.ini").c_str()));
+    for (const std::string& used : {kBetaDir, kBetaDir + "\\sub", std::string("C:\\kel\\root")})
+    {
+        ASSERT_TRUE(MakeDirectories(used));
+        ASSERT_TRUE(m_tool.BrowseTo(IDC_BROWSE_QUEUE, used)) << used;
+        ExpectBoxes({{"This directory is already in use by another queue.", MB_ICONINFORMATION}});
+    }
     EXPECT_EQ(m_tool.ControlText(IDC_QUEUE_DIR), kAlphaDir);
 
     BrowseTo(kNewDir);
@@ -425,11 +433,9 @@ TEST_F(SetDirTest, CancelLeavesBothDirectoriesTheProfileAndTheServerAsTheyWere)
     ExpectBoxes(
         {{"The move was cancelled. KEL's settings have not been changed.", MB_ICONINFORMATION}});
     EXPECT_FALSE(IsWindow(progress));
-    const auto left = SnapshotFiles(kNewDir);
-    ASSERT_EQ(left.size(), 1u) << "only what was there";
-    const std::string kept = left.begin()->second;
-    EXPECT_TRUE(kept == "there before" || kept == m_alphaFiles["df1.prn"])
-        << "whole, old or new: " << kept.size() << " bytes";
+    EXPECT_EQ(SnapshotFiles(kNewDir),
+              (std::map<std::string, std::string>{{"df1.prn", "there before"}}))
+        << "only what was there, put back byte for byte";
     ExpectNothingCarriedStoredOrPosted(m_serverProfileBefore);
 }
 
@@ -503,10 +509,11 @@ TEST_F(SetDirTest, TwoAdministratorsAtOnceChangeTheQueueOneAfterTheOther)
               kNewDir + "\\df750.prn");
 }
 
-// The server spools, appends and prints from the old directory while its files are carried.
+// The server spools, appends and prints from the old directory while the job control files are
+// pointed at the new one: the last look at it comes just before the store.
 TEST_F(SetDirTest, AServerThatKeepsSpoolingIsFollowedUntilTheStore)
 {
-    StartWithLongQueue();
+    StartWithLongQueue("rewrite");
     HWND progress = nullptr;
     ASSERT_TRUE(StartSetDirAndWaitHeld(progress));
     ASSERT_TRUE(WriteFileText(kAlphaDir + "\\df900.prn", "spooled meanwhile"));
@@ -528,6 +535,30 @@ TEST_F(SetDirTest, AServerThatKeepsSpoolingIsFollowedUntilTheStore)
     EXPECT_EQ(CProfileFile(kNewDir + "\\cf900.ini").GetString("Files", "d900a"),
               kNewDir + "\\d900a");
     EXPECT_EQ(StoredDir("Alpha"), kNewDir);
+}
+
+// A job that starts printing while the job control files are rewritten stops the move, though
+// its control file keeps its size and its time.
+TEST_F(SetDirTest, AJobThatTurnsBusyBeforeTheStoreStopsTheMove)
+{
+    m_hold = std::make_unique<CMoveHold>("rewrite");
+    StartChoosing(kNewDir);
+    PostMessageA(m_tool.Control(IDC_SET_DIR), BM_CLICK, 0, 0);
+    ASSERT_TRUE(m_hold->WaitHeld());
+    const std::string job = kAlphaDir + "\\CF3.INI";
+    WIN32_FILE_ATTRIBUTE_DATA before = {};
+    ASSERT_TRUE(GetFileAttributesExA(job.c_str(), GetFileExInfoStandard, &before));
+    ASSERT_TRUE(WriteFileText(job, JobFile(kAlphaDir, "3", 0, 1)));
+    HANDLE file =
+        CreateFileA(job.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &before.ftLastWriteTime));
+    CloseHandle(file);
+    m_hold->Release();
+    m_tool.Sync(60000);
+    EXPECT_EQ(TakeTexts(), Texts{"This queue is busy now!\nPlease try again in a moment.\nYou "
+                                 "might consider using KEL to disable the queue temporarily."});
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+    EXPECT_EQ(ReadFileText(kServerProfile), m_serverProfileBefore);
 }
 
 TEST_F(SetDirTest, ASpoolThatNeverHoldsStillEndsTheMoveWithItsOwnMessage)

@@ -170,6 +170,24 @@ TEST_F(SetRootTest, AFailedCarryOverStoresNothingAndPostsNothing)
     FlushBroadcasts();
     EXPECT_EQ(m_listener.Received().size(), 0u);
     EXPECT_EQ(m_server.AdminLines().size(), 0u);
+
+    // A log folder that is a link, under either root, is never entered.
+    const std::string link = "\nIt is a link to another place, which KEL does not follow.";
+    const std::string elsewhere = std::string(kDataDir) + "\\elsewhere";
+    ASSERT_TRUE(MakeDirectories(elsewhere));
+    DeleteTree(kNewRoot + "\\logfiles");
+    ASSERT_TRUE(MakeSymbolicLink(UnixPathOf(elsewhere), kNewRoot + "\\logfiles"));
+    m_tool.Click(IDC_SET_ROOT);
+    ExpectBoxes({{"Can't open file for writing:\n\t" + kNewRoot + "\\logfiles" + link,
+                  MB_ICONEXCLAMATION}});
+    DeleteTree(kOldRoot + "\\logfiles");
+    ASSERT_TRUE(MakeSymbolicLink(UnixPathOf(elsewhere), kOldRoot + "\\logfiles"));
+    ASSERT_EQ(RunHostScript("rm " + ShellQuoted(UnixPathOf(kNewRoot + "\\logfiles"))), 0);
+    m_tool.Click(IDC_SET_ROOT);
+    ExpectBoxes({{"Can't open file for reading:\n\t" + kOldRoot + "\\logfiles" + link,
+                  MB_ICONEXCLAMATION}});
+    EXPECT_TRUE(SnapshotFiles(elsewhere).empty());
+    EXPECT_EQ(ReadFileText(kSystemProfile), before);
 }
 
 TEST_F(SetRootTest, AFolderWhoseNameHoldsALineBreakIsRefusedAtBrowse)

@@ -180,9 +180,30 @@ TEST_F(SoakTest, KillingTheToolInTheMiddleOfACarryOverLeavesTheOldDirectoryInFor
             newDir + "\nhave been removed.");
     EXPECT_EQ(again.StartupBoxes()[0].iconKind, MB_ICONINFORMATION);
     EXPECT_TRUE(SnapshotFiles(newDir).empty());
-    ASSERT_TRUE(again.BrowseTo(IDC_BROWSE_QUEUE, newDir));
-    again.ClickAndWait(IDC_SET_DIR, 120000);
-    EXPECT_EQ(OpenBoxes(again), std::vector<std::string>{});
+
+    // Killed again once every file is copied; one copy is replaced by hand meanwhile, and the
+    // next start removes every other, keeps that one and says so.
+    {
+        CMoveHold hold("rewrite");
+        CToolProcess killed;
+        ASSERT_TRUE(killed.Start(kToolExe));
+        ASSERT_TRUE(killed.BrowseTo(IDC_BROWSE_QUEUE, newDir));
+        PostMessageA(killed.Control(IDC_SET_DIR), BM_CLICK, 0, 0);
+        ASSERT_TRUE(hold.WaitHeld());
+        killed.Kill();
+    }
+    const std::string replaced = newDir + "\\" + dataFiles.begin()->first;
+    ASSERT_TRUE(WriteFileText(replaced, "put there by hand"));
+    CToolProcess last;
+    ASSERT_TRUE(last.Start(kToolExe));
+    ASSERT_EQ(last.StartupBoxes().size(), 1u);
+    EXPECT_EQ(last.StartupBoxes()[0].text, "These copies could not be removed:\n\t" + replaced +
+                                               "\nPlease remove them by hand.");
+    EXPECT_EQ(SnapshotFiles(newDir).size(), 1u) << "only the one put there by hand";
+    ASSERT_TRUE(DeleteFileA(replaced.c_str()));
+    ASSERT_TRUE(last.BrowseTo(IDC_BROWSE_QUEUE, newDir));
+    last.ClickAndWait(IDC_SET_DIR, 120000);
+    EXPECT_EQ(OpenBoxes(last), std::vector<std::string>{});
     EXPECT_EQ(CProfileFile(kServerProfile).GetString("Alpha", "queuedir"), newDir);
 }
 

@@ -4,6 +4,7 @@
 #include "config/ProfileFile.h"
 #include "notify/AdminMessage.h"
 #include "notify/ChangeAudit.h"
+#include "relocate/DirectoryPrimitives.h"
 #include "relocate/QueueDirectoryChange.h"
 #include "relocate/RootDirectoryChange.h"
 #include "tests/driver/BroadcastListener.h"
@@ -180,6 +181,24 @@ TEST_F(DirectoryChangeTest, AnExceptionACancelOrAChangeMeanwhileTakesBackTheCopi
     EXPECT_EQ(m_profile.GetString("Alpha", "queuedir"), "C:\\elsewhere");
     EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
     EXPECT_EQ(Broadcasts(), 0u);
+
+    // After the store, an exception tells the truth: the change stands, and is recorded.
+    m_reporter.messages.clear();
+    m_records.clear();
+    m_reporter.onStep = nullptr;
+    bool thrown = false;
+    m_reporter.onEnd = [&]
+    {
+        if (!thrown && m_profile.GetString("Alpha", "queuedir") == kNewDir)
+            thrown = true, throw std::runtime_error("provoked");
+    };
+    m_profile.WriteString("Alpha", "queuedir", kOldDir.c_str());
+    EXPECT_TRUE(SetDir(kNewDir));
+    EXPECT_EQ(m_reporter.Texts(),
+              Texts{"The new setting was stored, but the command then stopped: provoked"});
+    ASSERT_EQ(m_records.size(), 1u);
+    EXPECT_EQ(m_records[0].eventId, 1000u);
+    EXPECT_EQ(Broadcasts(), 1u);
 }
 
 TEST_F(DirectoryChangeTest, CopiesThatCannotBeRemovedAreListedAndRecorded)

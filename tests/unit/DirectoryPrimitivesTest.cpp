@@ -1,11 +1,15 @@
 // The directory primitives against the real file system, with their messages read back.
 #include "relocate/DirectoryPrimitives.h"
 #include "base/ErrorTexts.h"
+#include "relocate/AdministratorsOnly.h"
 #include "relocate/FileIdentity.h"
+#include "tests/driver/MessageBoxReading.h"
 #include "tests/driver/TestFiles.h"
 #include "tests/unit/RecordingReporter.h"
 
 #include <windows.h>
+
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -184,4 +188,28 @@ TEST(FileIdentityTest, AnIndexOfZeroIsUnknownAndAMatchNeedsTheSameFinalName)
     EXPECT_TRUE(IsOrHolds(known, inner));
     EXPECT_FALSE(IsOrHolds(inner, known));
     EXPECT_FALSE(IsOrHolds(known, lookAlike)) << "a name that only begins alike";
+}
+
+// The owner and the list decide who may change the journals' folder or a program's; Wine keeps
+// neither an owner nor a protected list, so they are judged here as descriptors.
+TEST(AdministratorsOnlyTest, OnlyAnAdministratorsOwnerAndListLeaveTheFolderToAdministrators)
+{
+    const std::pair<const wchar_t*, Changers> cases[] = {
+        {L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", Changers::kAdministratorsOnly},
+        {L"O:BAD:(A;;FA;;;BA)(A;;0x1200a9;;;WD)(A;;0x1200a9;;;BU)", Changers::kAdministratorsOnly},
+        {L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:(A;;FA;;;BA)",
+         Changers::kAdministratorsOnly},
+        {L"O:BUD:(A;;FA;;;BA)", Changers::kOthersOwn},
+        {L"O:BAD:(A;;FA;;;BA)(A;;0x1301bf;;;AU)", Changers::kOthersWrite},
+        {L"O:BAD:(A;;FA;;;BA)(A;OICI;0x100002;;;BU)", Changers::kOthersWrite},
+        {L"O:BA", Changers::kOthersWrite},
+    };
+    for (const auto& c : cases)
+    {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.first, SDDL_REVISION_1,
+                                                                         &descriptor, nullptr));
+        EXPECT_EQ(ChangersOf(descriptor), c.second) << Narrow(c.first);
+        LocalFree(descriptor);
+    }
 }

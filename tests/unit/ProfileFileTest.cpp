@@ -160,4 +160,18 @@ TEST_F(ProfileFileTest, AStoreOnAFullVolumeIsJudgedByItsReadBack)
                             "2,0,-1,-1,-1,-1,44,44,684,532", false});
     EXPECT_TRUE(stored.stored) << stored.error;
     EXPECT_EQ(file.GetString("WindowPos", "Main"), "2,0,-1,-1,-1,-1,44,44,684,532");
+
+    // One that outgrows the file's last block cuts another entry short: the store fails, names
+    // what it could not write back, and puts the old value back while it still can.
+    const std::string padding(4096 - 60, 'p');
+    ASSERT_TRUE(WriteFileText(file.GetPath(), "[WindowPos]\r\nMain=2,0,-1,-1,-1,-1,44,44,684,532"
+                                              "\r\n[Padding]\r\nx=" +
+                                                  padding + "\r\n"));
+    const StoreResult cut =
+        StoreSetting(file, {"WindowPos", "Main", "2,0,-1,-1,-1,-1,44,44,684,532",
+                            "2,3,-100000,-100000,-100000,-100000,44,44,684,532", false});
+    EXPECT_FALSE(cut.stored);
+    EXPECT_EQ(cut.error, static_cast<DWORD>(ERROR_DISK_FULL));
+    EXPECT_EQ(cut.lost, std::vector<std::string>{"[Padding] x"});
+    EXPECT_EQ(file.GetString("WindowPos", "Main"), "2,0,-1,-1,-1,-1,44,44,684,532");
 }

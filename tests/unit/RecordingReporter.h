@@ -16,6 +16,7 @@ public:
     std::vector<ReportedMessage> messages;
     std::function<void(const std::wstring& step)> onStep;
     std::function<void(ULONGLONG filesDone)> onDone;
+    std::function<void()> onEnd;
     bool cancelled = false;
 
     // The messages' texts.
@@ -52,7 +53,11 @@ public:
     {
         m_abandon = std::move(abandon);
     }
-    void EndProgress() override {}
+    void EndProgress() override
+    {
+        if (onEnd)
+            onEnd();
+    }
 
 protected:
     void Tell(const ReportedMessage& message) override { messages.push_back(message); }

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -263,6 +265,32 @@ TEST(ResourceTest, IconHasThreeSizes)
     }
 }
 
+// The names of the libraries a program's image imports, in upper case.
+std::set<std::string> ImportsOf(const std::string& image)
+{
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + dos->e_lfanew);
+    const auto atRva = [&](DWORD rva) -> const char*
+    {
+        const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section)
+            if (rva >= section->VirtualAddress &&
+                rva < section->VirtualAddress + section->SizeOfRawData)
+                return image.data() + section->PointerToRawData + (rva - section->VirtualAddress);
+        return nullptr;
+    };
+    std::set<std::string> names;
+    const auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+        atRva(nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
+    for (; entry != nullptr && entry->Name != 0; ++entry)
+    {
+        std::string name = atRva(entry->Name);
+        CharUpperBuffA(&name[0], static_cast<DWORD>(name.size()));
+        names.insert(name);
+    }
+    return names;
+}
+
 // The built program as it ships: its headers and its manifest, read from the file.
 TEST(ResourceTest, TheProgramIsTerminalServerAwareWithoutDebugSectionsAndAsksForElevation)
 {
@@ -282,6 +310,14 @@ TEST(ResourceTest, TheProgramIsTerminalServerAwareWithoutDebugSectionsAndAsksFor
         EXPECT_NE(name.rfind(".debug", 0), 0u) << name;
     }
     EXPECT_EQ(nt->FileHeader.PointerToSymbolTable, 0u) << "no symbol table";
+    // Nothing that a user could plant beside the programs is loaded with them: they import the
+    // system's known libraries only, and the common controls through the manifest.
+    const std::set<std::string> known = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL",
+                                         "KERNEL32.DLL", "MSVCRT.DLL",   "OLE32.DLL",
+                                         "SHELL32.DLL",  "SHLWAPI.DLL",  "USER32.DLL"};
+    for (const char* name : {"kel-admin.exe", "kel-admin-cli.exe"})
+        for (const std::string& imported : ImportsOf(ReadFileText(ThisProgramDirectory() + name)))
+            EXPECT_EQ(known.count(imported), 1u) << name << " imports " << imported;
 
     HMODULE file = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(file, nullptr);
