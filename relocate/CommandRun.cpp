@@ -175,9 +175,7 @@ bool CCommandRun::StartCarrying(const std::wstring& destination, const std::wstr
 
 bool CCommandRun::ReportJournalFailure()
 {
-    const std::wstring path = m_journal.Path();
-    ReportPathFailure(m_reporter, IDS_JOURNAL_FAILED, path.substr(0, path.rfind(L'\\')),
-                      ErrorTextW(ErrnoFromPlatformError(m_journal.Error())));
+    ::ReportJournalFailure(m_reporter, m_journal.Path(), m_journal.Error());
     return false;
 }
 

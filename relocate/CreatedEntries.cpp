@@ -56,6 +56,16 @@ bool CCreatedEntries::Journaled() const
     return m_journal == nullptr || m_journal->IsOpen();
 }
 
+std::wstring CCreatedEntries::JournalPath() const
+{
+    return m_journal != nullptr ? m_journal->Path() : std::wstring();
+}
+
+DWORD CCreatedEntries::JournalError() const
+{
+    return m_journal != nullptr ? m_journal->Error() : 0;
+}
+
 bool CCreatedEntries::HasFile(const std::wstring& path) const
 {
     const auto found = m_entries.find(path);

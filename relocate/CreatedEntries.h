@@ -2,6 +2,8 @@
 
 #include "relocate/FileIdentity.h"
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -45,6 +47,9 @@ public:
     size_t Count() const { return m_order.size() + m_keptAside.size(); }
     // Whether the journal can still be written (always without one); a move stops once not.
     bool Journaled() const;
+    // The journal's path, and the platform's error that stopped it.
+    std::wstring JournalPath() const;
+    DWORD JournalError() const;
 
     // Removes every created entry that is still the one made, newest first, and puts back every
     // original kept aside. A folder that holds anything else by then is left in place.

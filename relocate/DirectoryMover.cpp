@@ -342,6 +342,12 @@ CContentMover::Outcome CContentMover::CopyEntry(const std::wstring& relative,
                                                AddWork(0, first ? bytes : 0);
                                                return !Cancelled();
                                            });
+    // No move goes on without its journal: what it makes must be known to a later cleanup.
+    if (!m_created.Journaled())
+    {
+        ReportJournalFailure(m_reporter, m_created.JournalPath(), m_created.JournalError());
+        return Outcome::kStop;
+    }
     auto& files = m_carried[relative].files;
     if (copied.result == CopyResult::kCopied)
     {
@@ -376,14 +382,18 @@ CContentMover::Outcome CContentMover::CarrySubfolder(const std::wstring& relativ
     const std::wstring below = Below(relative, name);
     const std::wstring to = DestinationOf(below);
     m_created.Intend(true, to);
-    const bool made = CreateDirectoryW(to.c_str(), nullptr) != FALSE;
-    if (made)
+    if (CreateDirectoryW(to.c_str(), nullptr))
         m_created.Made(true, to);
     else if (GetLastError() != ERROR_ALREADY_EXISTS)
     {
         const int error = ErrnoFromPlatformError(GetLastError());
         ReportPathError(m_reporter, IDS_OPEN_WRITE_FAILED, to, error);
         return DestinationFailure(error, DestinationOf(relative));
+    }
+    if (!m_created.Journaled())
+    {
+        ReportJournalFailure(m_reporter, m_created.JournalPath(), m_created.JournalError());
+        return Outcome::kStop;
     }
     FileIdentity entered;
     const bool found = ReadEntryIdentity(to, entered);

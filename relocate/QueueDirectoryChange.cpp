@@ -199,7 +199,12 @@ bool CQueueDirectoryChange::RewriteJobControlFiles(const std::vector<std::wstrin
             ReportStoreFailure(m_reporter, jobFile, rewritten);
             return false;
         }
-        m_run.Created().Completed(jobFile);
+        if (!m_run.Created().Completed(jobFile))
+        {
+            ReportJournalFailure(m_reporter, m_run.Created().JournalPath(),
+                                 m_run.Created().JournalError());
+            return false;
+        }
         m_reporter.SetDone(++updated, 0);
         m_reporter.Pump();
         HoldMoveAt("rewrite", m_reporter);

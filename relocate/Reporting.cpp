@@ -57,3 +57,9 @@ void ReportCopiesLeft(CReporter& reporter, const std::vector<std::wstring>& left
                  FormatMessageText(IDS_AND_MORE, {std::to_wstring(left.size() - kMostPathsListed)});
     ReportFormatted(reporter, IDS_COPIES_LEFT, MB_ICONEXCLAMATION, {lines});
 }
+
+void ReportJournalFailure(CReporter& reporter, const std::wstring& journalPath, DWORD platformError)
+{
+    ReportPathFailure(reporter, IDS_JOURNAL_FAILED, journalPath.substr(0, journalPath.rfind(L'\\')),
+                      ErrorTextW(ErrnoFromPlatformError(platformError)));
+}

@@ -31,3 +31,7 @@ void ReportStoreFailure(CReporter& reporter, const std::wstring& path, const Sto
 
 // IDS_COPIES_LEFT: copies that could not be removed, the first few of them by name.
 void ReportCopiesLeft(CReporter& reporter, const std::vector<std::wstring>& left);
+
+// IDS_JOURNAL_FAILED: the journal `journalPath` of a move cannot be kept, for `platformError`.
+void ReportJournalFailure(CReporter& reporter, const std::wstring& journalPath,
+                          DWORD platformError);

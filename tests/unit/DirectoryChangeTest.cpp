@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 namespace
@@ -199,6 +200,50 @@ TEST_F(DirectoryChangeTest, AnExceptionACancelOrAChangeMeanwhileTakesBackTheCopi
     ASSERT_EQ(m_records.size(), 1u);
     EXPECT_EQ(m_records[0].eventId, 1000u);
     EXPECT_EQ(Broadcasts(), 1u);
+}
+
+// No move without its journal: one that cannot be made refuses the move before anything is
+// copied; one that can no longer be written stops it, and what was copied goes again.
+TEST_F(DirectoryChangeTest, AJournalThatCannotBeKeptRefusesOrStopsTheMove)
+{
+    const std::string folder = "C:\\ProgramData\\KEL Administrator";
+    const auto journalOfTheRun = [&](const char* extension)
+    {
+        std::vector<std::string> names;
+        FindNames(folder + "\\*" + extension, names);
+        return names.empty() ? std::string() : folder + "\\" + names[0];
+    };
+    m_reporter.onStep = [&](const std::wstring& step)
+    {
+        const std::string lock = journalOfTheRun(".lock");
+        if (step.rfind(L"Copying", 0) == 0 && !lock.empty())
+            MakeDirectories(lock.substr(0, lock.size() - 5) + ".journal");
+    };
+    EXPECT_EQ(ChangeQueueDirectory(m_profile, "Alpha", kNewDir, m_reporter).outcome,
+              CommandOutcome::kRefused);
+    const std::string refusal =
+        "KEL Administrator cannot keep the journal of this move in\n\t" + folder + " :\n";
+    ASSERT_EQ(m_reporter.Texts().size(), 1u);
+    EXPECT_TRUE(m_reporter.Texts()[0].rfind(refusal, 0) == 0) << m_reporter.Texts()[0];
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+    DeleteTree(journalOfTheRun(".journal"));
+
+    std::unique_ptr<CImmutableFile> locked;
+    m_reporter.onStep = nullptr;
+    m_reporter.messages.clear();
+    m_reporter.onDone = [&](ULONGLONG)
+    {
+        if (!locked && !journalOfTheRun(".journal").empty())
+            locked = std::make_unique<CImmutableFile>(journalOfTheRun(".journal"));
+    };
+    const CommandResult stopped = ChangeQueueDirectory(m_profile, "Alpha", kNewDir, m_reporter);
+    if (!locked->Made())
+        GTEST_SKIP() << "the host refused chattr +i (it needs root)";
+    EXPECT_EQ(stopped.outcome, CommandOutcome::kFailed);
+    ASSERT_FALSE(m_reporter.Texts().empty());
+    EXPECT_TRUE(m_reporter.Texts()[0].rfind(refusal, 0) == 0) << m_reporter.Texts()[0];
+    EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
+    EXPECT_EQ(m_profile.GetString("Alpha", "queuedir"), kOldDir);
 }
 
 TEST_F(DirectoryChangeTest, CopiesThatCannotBeRemovedAreListedAndRecorded)
