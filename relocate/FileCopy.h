@@ -26,8 +26,9 @@ struct CopyOutcome
     FILETIME lastWrite; // the source's, as it was when the copy began
 };
 
-// Copies file `from` to `to` in 512-byte blocks through buffered streams and gives the copy
-// the source's last-write time. Each failure is reported at once (messages 8 to 11).
+// Copies file `from` to `to` in blocks of up to 1 MiB, fewer bytes while the disk is slow, and
+// gives the copy the source's last-write time. Each failure is reported at once
+// (IDS_OPEN_READ_FAILED, IDS_OPEN_WRITE_FAILED, IDS_READ_FAILED, IDS_WRITE_FAILED).
 //
 // A file that the copy creates is added to `created`. A file that was at `to`
 // before is replaced only once its replacement is whole, through a temporary file beside it:
