@@ -70,3 +70,61 @@ struct SettingChange
 // is put back while the stored value is still the tool's own, so that a failed store does not
 // leave a half-made change behind.
 StoreResult StoreSetting(const CProfileFile& profile, const SettingChange& change);
+
+// One entry of a profile section as it reads back: its key and its value (empty for a line
+// without "="), each without the blanks around it.
+struct ProfileEntry
+{
+    std::wstring key;
+    std::wstring value;
+};
+
+// Checked changes of one profile file, made as CCheckedChanges makes them but read back a
+// section at a time, for a file that takes several changes at once (a job control file): each
+// change is made at once, and ReadBack reads its section whole and checks every change made
+// there since it was last read. A write that reads back otherwise is made once more, since a
+// second writer may have raced; a removal is made again until no entry of its key is left, so
+// that duplicate keys all go. After the first change that fails no other is made. Finish reads
+// back the sections whose changes were not read back yet, and on a nearly full volume, where a
+// write may cut the file short, also every entry of the file that no change touched.
+class CSectionCheckedChanges
+{
+public:
+    explicit CSectionCheckedChanges(const CProfileFile& profile);
+
+    // [section] key = value.
+    bool Write(const char* section, const char* key, const std::string& value);
+    // Removes [section] key.
+    bool Remove(const char* section, const char* key);
+    // Reads [section] back, exactly and in file order, into `entries`, so that the read-back
+    // serves as the section's next read too; false when a change made there did not read back.
+    bool ReadBack(const char* section, std::vector<ProfileEntry>& entries);
+    // The outcome of all the changes made, every one of them read back.
+    StoreResult Finish();
+
+private:
+    struct Change
+    {
+        std::string section;
+        std::string key;
+        std::string value;
+        // As they read back.
+        std::wstring wideSection;
+        std::wstring wideKey;
+        std::wstring wideValue;
+        bool removal = false;
+        int attempts = 1;
+        bool readBack = false;
+    };
+    bool Make(const Change& change);
+    bool Record(const char* section, const char* key, const std::string* value);
+    std::vector<ProfileEntry> ReadSection(const std::wstring& section) const;
+    bool WasChanged(const std::wstring& section, const std::wstring& key) const;
+    bool FileReadsBackWhole() const;
+
+    const CProfileFile& m_profile;
+    StoreResult m_result = {true, 0};
+    std::vector<Change> m_changes;
+    // Each section's entries before the changes, on a nearly full volume.
+    std::vector<std::pair<std::wstring, std::vector<ProfileEntry>>> m_entriesBefore;
+};

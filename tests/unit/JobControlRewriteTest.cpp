@@ -67,13 +67,15 @@ TEST_F(JobControlRewriteTest, NoCountMeansNoEntriesButCurrentDataFileStillGoes)
 
 TEST_F(JobControlRewriteTest, PathsAreSplitAtTheirLastBackslashOnly)
 {
-    WriteJob("TotalDataFiles=3\r\n",
-             "File1=Xplain\r\nFile2=Xrooted\r\nFile3=Xdeep\r\n"
-             "plain=data1\r\nrooted=\\data1\r\ndeep=C:\\a\\b\\c\\data3\r\n");
+    WriteJob("TotalDataFiles=4\r\n",
+             "File1=Xplain\r\nFile2=Xrooted\r\nFile3=Xdeep\r\nfile4 = X QUOTED \r\n"
+             "plain=data1\r\nrooted=\\data1\r\ndeep=C:\\a\\b\\c\\data3\r\n"
+             "quoted = \"C:\\old\\q\"\r\n");
     RewriteJobControlFile(Widen(kJob), "E:\\");
     EXPECT_EQ(Files("plain"), "data1") << "a path without a backslash stays";
     EXPECT_EQ(Files("rooted"), "E:\\\\data1") << "a root keeps its doubled separator";
     EXPECT_EQ(Files("deep"), "E:\\\\data3");
+    EXPECT_EQ(Files("quoted"), "E:\\\\q") << "read as one key is: blanks, case and quotes aside";
 }
 
 TEST_F(JobControlRewriteTest, OnlyEntriesOneToCountThatHoldAKeyAreVisited)
@@ -139,4 +141,32 @@ TEST_F(JobControlRewriteTest, ANameTheCodePageCannotWriteFailsInsteadOfABestFit)
     const StoreResult result = RewriteJobControlFile(Widen(kJob), "D:\\new");
     EXPECT_FALSE(result.stored);
     EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
+}
+
+// A job that cannot be written gives the platform's error; one whose rewrite outgrows a full
+// disk, which the platform cuts short without an error, gives a full disk.
+TEST_F(JobControlRewriteTest, AFailedRewriteNamesItsCause)
+{
+    WriteJob("TotalDataFiles=1\r\nCurrentDataFile=1\r\n", "File1=Xd\r\nd=C:\\old\\d\r\n");
+    {
+        CImmutableFile locked(kJob);
+        if (locked.Made())
+        {
+            const StoreResult result = RewriteJobControlFile(Widen(kJob), "D:\\new");
+            EXPECT_FALSE(result.stored);
+            EXPECT_EQ(result.error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        }
+    }
+    const std::string small = kDir + "\\small";
+    CSmallDisk disk(small, 16);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "the host refused to mount a tmpfs (it needs root)";
+    const std::string job = small + "\\cf1.ini";
+    ASSERT_TRUE(WriteFileText(job, "[Settings]\r\nTotalDataFiles=1\r\n[Files]\r\nFile1=Xd\r\n"
+                                   "d=C:\\d\r\n[Padding]\r\nx=" +
+                                       std::string(3900, 'x') + "\r\n"));
+    WriteFileText(small + "\\filler", std::string(64 * 1024, 'f')); // fills the disk up
+    const StoreResult full = RewriteJobControlFile(Widen(job), "D:\\" + std::string(200, 'n'));
+    EXPECT_FALSE(full.stored);
+    EXPECT_EQ(full.error, static_cast<DWORD>(ERROR_DISK_FULL));
 }
