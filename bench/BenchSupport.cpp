@@ -130,6 +130,14 @@ void SettleDisk()
     RunOnHost("sync");
 }
 
+void TakeMemoryIntoUse(const std::string& scratchFolder, long long bytes)
+{
+    const std::string scratch = UnixPathOf(scratchFolder) + "/memory.tmp";
+    RunOnHost("dd if=/dev/zero of='" + scratch +
+              "' bs=1M count=" + std::to_string((bytes + (1 << 20) - 1) >> 20) + " && rm -f '" +
+              scratch + "' && sync");
+}
+
 void DeleteAndSettle(const std::string& path)
 {
     DeleteTree(path);

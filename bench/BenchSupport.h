@@ -29,6 +29,12 @@ void CopyWithHostCp(const std::string& source, const std::string& destination);
 // run pays neither for the write-back of the one before nor for the discards of what it
 // deleted: these swing file-heavy timings by 2x and more.
 void SettleDisk();
+// Writes and deletes a file of `bytes` in `scratchFolder` from the host, then settles the disk,
+// so that a run that writes as much next finds that much memory in use lately: a virtual
+// machine that gives idle memory back to its host makes the first touch of it cost many times
+// the write (seen here: 1 GiB written in 0.19 s right after such a file, 2.3 s after a pause
+// of a few seconds).
+void TakeMemoryIntoUse(const std::string& scratchFolder, long long bytes);
 // Deletes a directory tree, then settles the disk.
 void DeleteAndSettle(const std::string& path);
 

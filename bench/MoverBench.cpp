@@ -133,8 +133,8 @@ Timing Measure(const std::string& name, int count, const SetMaker& make)
     SettleDisk();
 
     // Move and copy take turns, each into a directory of its own that goes after its run, the
-    // disk settled before the next, so that both start alike; each move is set against the copy
-    // run right after it.
+    // disk settled and as much memory as the run writes taken into use before the next, so that
+    // both start alike; each move is set against the copy run right after it.
     Timing timing = {};
     timing.moved = true;
     std::vector<double> moves;
@@ -144,7 +144,9 @@ Timing Measure(const std::string& name, int count, const SetMaker& make)
     {
         bool moved = false;
         double gapMs = 0;
+        TakeMemoryIntoUse(set, bytes);
         const double move = TimeMove(source, set + "\\moved" + std::to_string(run), moved, gapMs);
+        TakeMemoryIntoUse(set, bytes);
         const double copy = TimeCopyFile(source, set + "\\copyfile" + std::to_string(run));
         moves.push_back(move);
         copies.push_back(copy);
