@@ -3,6 +3,7 @@
 #include "tests/driver/TestFiles.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -44,6 +45,34 @@ long long WriteFileOfSize(const std::string& path, size_t size)
     }
     std::fclose(file);
     return static_cast<long long>(size);
+}
+
+long long MakeSparseFile(const std::string& path, long long size)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    // Without this, NTFS would reserve the clusters; a host file system makes holes anyway.
+    DWORD returned = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    const bool made = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    if (!made)
+        return 0;
+    // The first read of a hole costs many times a later one (the host fills its cache with
+    // zeros): read it through once, so that the first copy timed pays no more than the others.
+    file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    std::vector<char> block(1 << 20);
+    DWORD read = 0;
+    while (ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &read, nullptr) &&
+           read > 0)
+    {
+    }
+    CloseHandle(file);
+    return size;
 }
 
 void CopyOnceWithCopyFile(const std::string& source, const std::string& destination)
@@ -92,12 +121,21 @@ void RunOnHost(const std::string& script)
 
 void CopyWithHostCp(const std::string& source, const std::string& destination)
 {
-    RunOnHost("cp -r '" + UnixPathOf(source) + "/.' '" + UnixPathOf(destination) + "'");
+    RunOnHost("cp -r --sparse=never '" + UnixPathOf(source) + "/.' '" + UnixPathOf(destination) +
+              "'");
 }
 
 void SettleDisk()
 {
     RunOnHost("sync");
+}
+
+void TakeMemoryIntoUse(const std::string& scratchFolder, long long bytes)
+{
+    const std::string scratch = UnixPathOf(scratchFolder) + "/memory.tmp";
+    RunOnHost("dd if=/dev/zero of='" + scratch +
+              "' bs=1M count=" + std::to_string((bytes + (1 << 20) - 1) >> 20) + " && rm -f '" +
+              scratch + "' && sync");
 }
 
 void DeleteAndSettle(const std::string& path)

@@ -12,18 +12,29 @@ long long Now();
 template <class SizeOf>
 long long MakeFiles(const std::string& directory, int count, SizeOf sizeOf, const char* prefix);
 long long WriteFileOfSize(const std::string& path, size_t size);
+// A file of `size` bytes that holds no data yet (sparse where the file system allows), so that
+// a large source costs neither time nor disk to make; its copies are written whole. It is read
+// through once before it is returned.
+long long MakeSparseFile(const std::string& path, long long size);
 
 // One pass of the platform's CopyFileA over every file of `source` into `destination`: one
 // write per file, which is what a carry-over has to do at the least.
 void CopyOnceWithCopyFile(const std::string& source, const std::string& destination);
 
-// A plain `cp -r` of the host, waited for through a marker file.
+// A plain `cp -r` of the host, waited for through a marker file; it writes every byte, holes
+// too, as the copies under comparison do.
 void CopyWithHostCp(const std::string& source, const std::string& destination);
 
 // Puts everything written and freed so far on the disk (the host's sync), so that the next
 // run pays neither for the write-back of the one before nor for the discards of what it
 // deleted: these swing file-heavy timings by 2x and more.
 void SettleDisk();
+// Writes and deletes a file of `bytes` in `scratchFolder` from the host, then settles the disk,
+// so that a run that writes as much next finds that much memory in use lately: a virtual
+// machine that gives idle memory back to its host makes the first touch of it cost many times
+// the write (seen here: 1 GiB written in 0.19 s right after such a file, 2.3 s after a pause
+// of a few seconds).
+void TakeMemoryIntoUse(const std::string& scratchFolder, long long bytes);
 // Deletes a directory tree, then settles the disk.
 void DeleteAndSettle(const std::string& path);
 

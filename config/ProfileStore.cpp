@@ -4,7 +4,7 @@
 #include "base/WideText.h"
 
 #include <algorithm>
-#include <cctype>
+#include <cwchar>
 
 namespace
 {
@@ -22,14 +22,6 @@ std::wstring FolderOf(const std::string& path)
 {
     const size_t slash = path.find_last_of('\\');
     return WidenText(slash == std::string::npos ? path : path.substr(0, slash + 1));
-}
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c)
-                   { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-    return text;
 }
 
 bool MayBeNearlyFull(const std::wstring& folder)
@@ -50,10 +42,33 @@ bool MayBeNearlyFull(const std::wstring& folder)
     return available < kNearlyFull;
 }
 
-// The key of an entry "key=value", in lower case.
-std::string KeyOf(const std::string& entry)
+} // namespace
+
+namespace
 {
-    return Lower(entry.substr(0, entry.find('=')));
+const wchar_t kBlanks[] = L" \t";
+const DWORD kFirstSectionSize = 4096;
+
+std::wstring Trimmed(const std::wstring& text)
+{
+    const size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::wstring::npos)
+        return std::wstring();
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+// The first entry of `key`, as the platform finds a key: without regard to letter case.
+const ProfileEntry* FindEntry(const std::vector<ProfileEntry>& entries, const std::wstring& key)
+{
+    for (const ProfileEntry& entry : entries)
+        if (EqualIgnoringCase(entry.key, key))
+            return &entry;
+    return nullptr;
+}
+
+DWORD ReadBackErrorFor(const CProfileFile& profile)
+{
+    return VolumeIsFull(FolderOf(profile.GetPath())) ? DWORD{ERROR_DISK_FULL} : DWORD{0};
 }
 } // namespace
 
@@ -62,98 +77,173 @@ CCheckedChanges::CCheckedChanges(const CProfileFile& profile) : m_profile(profil
     if (!MayBeNearlyFull(FolderOf(m_profile.GetPath())))
         return;
     for (const std::string& section : m_profile.GetSectionNames())
-        m_entriesBefore.emplace_back(section, m_profile.GetSectionEntries(section.c_str()));
-    m_entriesNoted = true;
+        m_entriesBefore.emplace_back(WidenText(section), ReadSection(WidenText(section)));
 }
 
-template <class Change, class ReadsBack>
-bool CCheckedChanges::Make(Change change, ReadsBack readsBack, int attempts)
+std::vector<ProfileEntry> CCheckedChanges::ReadSection(const std::wstring& section) const
 {
-    if (!m_result.stored)
-        return false;
-    for (int attempt = 0; attempt < attempts; ++attempt)
+    const std::wstring path = WidenText(m_profile.GetPath());
+    std::vector<wchar_t> buffer;
+    // A section that fills the buffer up to its last two characters may have been cut.
+    for (DWORD size = kFirstSectionSize;; size *= 2)
     {
-        SetLastError(0);
-        if (!change())
-        {
-            const DWORD error = GetLastError();
-            m_result = {false, error != 0 ? error : DWORD{ERROR_WRITE_FAULT}};
-            return false;
-        }
-        if (readsBack())
-            return true;
+        buffer.assign(size, L'\0');
+        const DWORD length =
+            GetPrivateProfileSectionW(section.c_str(), buffer.data(), size, path.c_str());
+        if (length + 2 < size || size >= (1u << 30))
+            break;
     }
-    m_result = {false, ReadBackError()};
+    std::vector<ProfileEntry> entries;
+    for (const wchar_t* text = buffer.data(); *text != L'\0'; text += wcslen(text) + 1)
+    {
+        const std::wstring line(text);
+        const size_t equals = line.find(L'=');
+        entries.push_back(
+            {Trimmed(line.substr(0, equals)),
+             equals == std::wstring::npos ? std::wstring() : Trimmed(line.substr(equals + 1))});
+    }
+    return entries;
+}
+
+bool CCheckedChanges::Make(const Change& change)
+{
+    SetLastError(0);
+    const BOOL made = change.removal
+                          ? m_profile.DeleteKey(change.section.c_str(), change.key.c_str())
+                          : m_profile.WriteString(change.section.c_str(), change.key.c_str(),
+                                                  change.value.c_str());
+    if (made)
+        return true;
+    const DWORD error = GetLastError();
+    m_result = {false, error != 0 ? error : DWORD{ERROR_WRITE_FAULT}};
     return false;
 }
 
-// Why a change read back otherwise: a value cut off on a full volume, or another writer.
-DWORD CCheckedChanges::ReadBackError() const
+// Notes a change and makes it; it replaces an earlier change of its key not yet read back.
+bool CCheckedChanges::Record(const char* section, const char* key, const std::string* value)
 {
-    return VolumeIsFull(FolderOf(m_profile.GetPath())) ? DWORD{ERROR_DISK_FULL} : DWORD{0};
+    if (!m_result.stored)
+        return false;
+    Change change;
+    change.section = section;
+    change.key = key;
+    change.value = value != nullptr ? *value : std::string();
+    change.wideSection = WidenText(change.section);
+    change.wideKey = Trimmed(WidenText(change.key));
+    change.wideValue = WidenText(change.value);
+    change.removal = value == nullptr;
+    for (Change& earlier : m_changes)
+        if (!earlier.readBack && EqualIgnoringCase(earlier.wideSection, change.wideSection) &&
+            EqualIgnoringCase(earlier.wideKey, change.wideKey))
+        {
+            earlier = change;
+            return Make(earlier);
+        }
+    m_changes.push_back(change);
+    return Make(change);
 }
 
 bool CCheckedChanges::Write(const char* section, const char* key, const std::string& value)
 {
-    m_changed.emplace_back(Lower(section), Lower(key));
-    return Make([&] { return m_profile.WriteString(section, key, value.c_str()) != FALSE; },
-                [&] { return m_profile.GetString(section, key) == value; }, kWriteAttempts);
+    return Record(section, key, &value);
 }
 
 bool CCheckedChanges::Remove(const char* section, const char* key)
 {
-    m_changed.emplace_back(Lower(section), Lower(key));
-    return Make([&] { return m_profile.DeleteKey(section, key) != FALSE; },
-                [&] { return m_profile.GetString(section, key).empty(); }, kRemoveAttempts);
+    return Record(section, key, nullptr);
 }
 
-// Every entry noted before that no change touched reads back as it was: the file was not cut
-// short.
-// The entries noted before that no change touched and that no longer read back as they were:
-// the file was cut short. Each as its section and its "key=value".
-std::vector<std::pair<std::string, std::string>> CCheckedChanges::LostEntries() const
+bool CCheckedChanges::ReadBack(const char* section, std::vector<ProfileEntry>& entries)
 {
-    std::vector<std::pair<std::string, std::string>> lost;
+    const std::wstring name = WidenText(section);
+    for (;;)
+    {
+        entries = ReadSection(name);
+        if (!m_result.stored)
+            return false;
+        bool again = false;
+        for (Change& change : m_changes)
+        {
+            if (change.readBack || !EqualIgnoringCase(change.wideSection, name))
+                continue;
+            const ProfileEntry* found = FindEntry(entries, change.wideKey);
+            if (change.removal ? found == nullptr
+                               : found != nullptr && found->value == change.wideValue)
+                continue;
+            if (change.attempts == (change.removal ? kRemoveAttempts : kWriteAttempts))
+            {
+                m_result = {false, ReadBackErrorFor(m_profile)};
+                return false;
+            }
+            ++change.attempts;
+            if (!Make(change))
+                return false;
+            again = true;
+        }
+        if (!again)
+            break;
+    }
+    for (Change& change : m_changes)
+        if (EqualIgnoringCase(change.wideSection, name))
+            change.readBack = true;
+    return true;
+}
+
+bool CCheckedChanges::WasChanged(const std::wstring& section, const std::wstring& key) const
+{
+    for (const Change& change : m_changes)
+        if (EqualIgnoringCase(change.wideSection, section) &&
+            EqualIgnoringCase(change.wideKey, key))
+            return true;
+    return false;
+}
+
+// The entries noted before that no change touched and that no longer read back as they were:
+// the file was cut short. Each with its section.
+std::vector<std::pair<std::wstring, ProfileEntry>> CCheckedChanges::LostEntries() const
+{
+    std::vector<std::pair<std::wstring, ProfileEntry>> lost;
     for (const auto& before : m_entriesBefore)
     {
-        const std::string section = Lower(before.first);
-        const std::vector<std::string> now = m_profile.GetSectionEntries(before.first.c_str());
-        for (const std::string& entry : before.second)
+        const std::vector<ProfileEntry> now = ReadSection(before.first);
+        for (const ProfileEntry& entry : before.second)
         {
-            const bool changed =
-                std::find(m_changed.begin(), m_changed.end(),
-                          std::make_pair(section, KeyOf(entry))) != m_changed.end();
-            if (!changed && std::find(now.begin(), now.end(), entry) == now.end())
+            const bool kept =
+                WasChanged(before.first, entry.key) ||
+                std::any_of(now.begin(), now.end(),
+                            [&](const ProfileEntry& other)
+                            { return other.key == entry.key && other.value == entry.value; });
+            if (!kept)
                 lost.emplace_back(before.first, entry);
         }
     }
     return lost;
 }
 
-StoreResult CCheckedChanges::Finish() const
+StoreResult CCheckedChanges::Finish()
 {
-    if (m_result.stored && m_entriesNoted && !LostEntries().empty())
-        return {false, ReadBackError()};
+    std::vector<ProfileEntry> entries;
+    for (size_t i = 0; i < m_changes.size() && m_result.stored; ++i)
+        if (!m_changes[i].readBack)
+            ReadBack(m_changes[i].section.c_str(), entries);
+    if (m_result.stored && !m_entriesBefore.empty() && !LostEntries().empty())
+        return {false, ReadBackErrorFor(m_profile)};
     return m_result;
 }
 
-StoreResult CCheckedChanges::FinishRestoring() const
+StoreResult CCheckedChanges::FinishRestoring()
 {
-    if (!m_result.stored || !m_entriesNoted)
-        return m_result;
-    const std::vector<std::pair<std::string, std::string>> lost = LostEntries();
-    if (lost.empty())
-        return m_result;
-    StoreResult result = {false, ReadBackError()};
-    for (const auto& entry : lost)
+    StoreResult result = Finish();
+    if (result.stored)
+        return result;
+    for (const auto& entry : LostEntries())
     {
-        const size_t equals = entry.second.find('=');
-        const std::string key = entry.second.substr(0, equals);
-        const std::string value =
-            equals == std::string::npos ? "" : entry.second.substr(equals + 1);
-        if (!m_profile.WriteString(entry.first.c_str(), key.c_str(), value.c_str()) ||
-            m_profile.GetString(entry.first.c_str(), key.c_str()) != value)
-            result.lost.push_back("[" + entry.first + "] " + key);
+        const std::string section = NarrowText(entry.first);
+        const std::string key = NarrowText(entry.second.key);
+        const std::string value = NarrowText(entry.second.value);
+        if (!m_profile.WriteString(section.c_str(), key.c_str(), value.c_str()) ||
+            m_profile.GetString(section.c_str(), key.c_str()) != value)
+            result.lost.push_back("[" + section + "] " + key);
     }
     return result;
 }
@@ -169,9 +259,12 @@ void Flush(const CProfileFile& profile)
 StoreResult Put(const CProfileFile& profile, const SettingChange& change, const std::string& value)
 {
     CCheckedChanges changes(profile);
+    std::vector<ProfileEntry> entries;
     if (change.onlyOneKey || value.empty())
     {
-        if (changes.Remove(change.section, change.key))
+        // Every key of the name goes before the new one is written.
+        if (changes.Remove(change.section, change.key) &&
+            changes.ReadBack(change.section, entries))
             Flush(profile);
     }
     if (!value.empty())
@@ -211,3 +304,4 @@ StoreResult StoreSetting(const CProfileFile& profile, const SettingChange& chang
         PutBackOld(profile, change);
     return result;
 }
+

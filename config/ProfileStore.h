@@ -8,8 +8,9 @@
 #include <utility>
 #include <vector>
 
-// Checked changes of a profile file, for the values a command stores: a change counts as made
-// only when the platform's call succeeded and the value reads back as it was meant to be.
+// Checked changes of a profile file, for the values a command stores and the job control files
+// it rewrites: a change counts as made only when the platform's call succeeded and the value
+// reads back as it was meant to be.
 
 struct StoreResult
 {
@@ -23,12 +24,22 @@ struct StoreResult
     std::vector<std::string> lost = {};
 };
 
-// Checked changes of one profile file. Each change is made and read back, once: a write that
-// reads back otherwise may be another program's, which is not written over; a removal is made
-// until the key reads back absent, so that duplicate keys all go. After the first change
-// that fails no other is made. Some platforms report a write to a full volume as a success and
-// cut the file short, anywhere beyond the value written: on a nearly full volume every entry of
-// the file is therefore noted first, and Finish reads back those it did not change too.
+// One entry of a profile section as it reads back: its key and its value (empty for a line
+// without "="), each without the blanks around it.
+struct ProfileEntry
+{
+    std::wstring key;
+    std::wstring value;
+};
+
+// Checked changes of one profile file, read back a section at a time: each change is made at
+// once, and ReadBack reads its section whole and checks every change made there since it was
+// last read, so that a file that takes several changes (a job control file) is read back once.
+// A write that reads back otherwise may be another program's, and is not made again; a removal
+// is made again until no entry of its key is left, so that duplicate keys all go. After the
+// first change that fails no other is made. Some platforms report a write to a full volume as a
+// success and cut the file short, anywhere beyond the value written: on a nearly full volume
+// every entry of the file is noted first, and Finish reads back those no change touched too.
 class CCheckedChanges
 {
 public:
@@ -36,27 +47,42 @@ public:
 
     // [section] key = value.
     bool Write(const char* section, const char* key, const std::string& value);
-    // Removes [section] key; it then reads back as absent.
+    // Removes [section] key.
     bool Remove(const char* section, const char* key);
-    // The outcome of all the changes made.
-    StoreResult Finish() const;
+    // Reads [section] back, exactly and in file order, into `entries`, so that the read-back
+    // serves as the section's next read too; false when a change made there did not read back.
+    bool ReadBack(const char* section, std::vector<ProfileEntry>& entries);
+    // The outcome of all the changes made, every one of them read back.
+    StoreResult Finish();
     // The same, and entries of the file that the changes cut short are written back, from
     // what was noted, and named in the result when they cannot be.
-    StoreResult FinishRestoring() const;
+    StoreResult FinishRestoring();
 
 private:
-    template <class Change, class ReadsBack>
-    bool Make(Change change, ReadsBack readsBack, int attempts);
-    std::vector<std::pair<std::string, std::string>> LostEntries() const;
-    DWORD ReadBackError() const;
+    struct Change
+    {
+        std::string section;
+        std::string key;
+        std::string value;
+        // As they read back.
+        std::wstring wideSection;
+        std::wstring wideKey;
+        std::wstring wideValue;
+        bool removal = false;
+        int attempts = 1;
+        bool readBack = false;
+    };
+    bool Make(const Change& change);
+    bool Record(const char* section, const char* key, const std::string* value);
+    std::vector<ProfileEntry> ReadSection(const std::wstring& section) const;
+    bool WasChanged(const std::wstring& section, const std::wstring& key) const;
+    std::vector<std::pair<std::wstring, ProfileEntry>> LostEntries() const;
 
     const CProfileFile& m_profile;
     StoreResult m_result = {true, 0};
-    // Each section's entries ("key=value") before the changes, on a nearly full volume.
-    std::vector<std::pair<std::string, std::vector<std::string>>> m_entriesBefore;
-    bool m_entriesNoted = false;
-    // The sections and keys changed (in lower case), whose entries may differ afterwards.
-    std::vector<std::pair<std::string, std::string>> m_changed;
+    std::vector<Change> m_changes;
+    // Each section's entries before the changes, on a nearly full volume.
+    std::vector<std::pair<std::wstring, std::vector<ProfileEntry>>> m_entriesBefore;
 };
 
 // A setting that a command stores: [section] key, found as `oldValue`, to become `newValue`.

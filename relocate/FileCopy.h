@@ -26,14 +26,16 @@ struct CopyOutcome
     FILETIME lastWrite; // the source's, as it was when the copy began
 };
 
-// Copies file `from` to `to` in 512-byte blocks through buffered streams and gives the copy
-// the source's last-write time. Each failure is reported at once (IDS_OPEN_READ_FAILED, IDS_OPEN_WRITE_FAILED, IDS_READ_FAILED, IDS_WRITE_FAILED).
+// Copies file `from` to `to` in blocks of up to 1 MiB, fewer bytes while the disk is slow, and
+// gives the copy the source's last-write time. Each failure is reported at once
+// (IDS_OPEN_READ_FAILED, IDS_OPEN_WRITE_FAILED, IDS_READ_FAILED, IDS_WRITE_FAILED).
 //
-// A file that the copy creates is added to `created`. A file that was at `to`
-// before is replaced only once its replacement is whole, through a temporary file beside it:
-// a copy that fails or is cancelled never leaves it half-written. It is not replaced at all
-// when it is read-only, cannot be examined, or is a link to another place. A file that
-// `created` lists is overwritten in place.
+// Every file the copy makes is journaled in `created` before it is made. A file that was at
+// `to` before is replaced only once its replacement is whole, through a temporary file beside
+// it, and is kept aside under another name meanwhile, for a move that does not store its change
+// puts it back: a copy that fails or is cancelled never leaves it half-written. It is not
+// replaced at all when it is read-only, cannot be examined, or is a link to another place. A
+// file that `created` lists is overwritten in place.
 //
 // `onBlock`, when given, is called after each block with its size; it returns false to stop.
 CopyOutcome CopyOneFile(const std::wstring& from, const std::wstring& to, CCreatedEntries& created,

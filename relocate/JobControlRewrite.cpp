@@ -4,6 +4,7 @@
 #include "config/ConfigLayout.h"
 #include "config/NumberedKeys.h"
 #include "config/ProfileFile.h"
+#include "config/ProfileStore.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,8 +16,6 @@ namespace
 // Entry keys are "File" and the decimal digits of an int.
 const size_t kEntryNumberDigits = 10;
 const StoreResult kNotInCodePage = {false, ERROR_NO_UNICODE_TRANSLATION};
-// Up to this many entries, reading each costs less than reading the key list first.
-const long long kFewEntries = 8;
 
 // TotalDataFiles as the text it is: leading decimal digits, at most INT_MAX, so that a count of
 // billions stands for every entry instead of wrapping to a negative number.
@@ -34,20 +33,36 @@ long long DataFileCount(const std::string& text)
     return count;
 }
 
-// The numbers of the entries File1 to File<count> to visit, in increasing order. A few are
-// visited as they stand; beyond that only those [Files] holds, read from the section's key
-// list at once, so that a count of millions costs nothing.
-std::vector<long> EntriesToVisit(const CProfileFile& job, long long count)
+// The value of `key` in a section as read, as the platform reads one key: the first entry of
+// that key, blanks around it ignored, in any letter case, without one pair of quotes around it.
+std::wstring ValueOf(const std::vector<ProfileEntry>& entries, const std::wstring& key)
+{
+    const size_t first = key.find_first_not_of(L" \t");
+    const std::wstring name = first == std::wstring::npos
+                                  ? std::wstring()
+                                  : key.substr(first, key.find_last_not_of(L" \t") - first + 1);
+    for (const ProfileEntry& entry : entries)
+    {
+        if (!EqualIgnoringCase(entry.key, name))
+            continue;
+        const std::wstring& value = entry.value;
+        if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') &&
+            value.back() == value[0])
+            return value.substr(1, value.size() - 2);
+        return value;
+    }
+    return std::wstring();
+}
+
+// The numbers of the entries File1 to File<count> that [Files] holds, in increasing order.
+std::vector<long> EntriesToVisit(const std::vector<ProfileEntry>& files, long long count)
 {
     std::vector<long> numbers;
-    if (count <= kFewEntries)
+    for (const ProfileEntry& entry : files)
     {
-        for (long number = 1; number <= count; ++number)
-            numbers.push_back(number);
-        return numbers;
-    }
-    for (const std::string& key : job.GetKeyNames(layout::kFilesSection))
-    {
+        std::string key;
+        if (!ToHostCodePageExactly(entry.key, key))
+            continue;
         const long number = NumberOfNumberedKey(layout::kFileKeyFormat, key, kEntryNumberDigits);
         if (number > 0 && number <= count)
             numbers.push_back(number);
@@ -57,16 +72,27 @@ std::vector<long> EntriesToVisit(const CProfileFile& job, long long count)
     return numbers;
 }
 
-std::wstring InNewDirectory(const std::wstring& oldPath, const std::wstring& newQueueDir)
+// `oldPath` when it lies in `oldQueueDir` or below, at the same place below `newQueueDir`
+// (joined by one backslash, as a directory and a name always are); false for a path elsewhere,
+// whose file the move did not carry.
+bool InNewDirectory(const std::wstring& oldPath, std::wstring oldQueueDir,
+                    const std::wstring& newQueueDir, std::wstring& newPath)
 {
-    const size_t backslash = oldPath.rfind(L'\\');
-    if (backslash == std::wstring::npos)
-        return oldPath;
-    return newQueueDir + oldPath.substr(backslash);
+    while (oldQueueDir.size() > 2 && oldQueueDir.back() == L'\\')
+        oldQueueDir.pop_back();
+    if (oldPath.size() <= oldQueueDir.size() + 1 || oldPath[oldQueueDir.size()] != L'\\' ||
+        !EqualIgnoringCase(oldPath.substr(0, oldQueueDir.size()), oldQueueDir))
+        return false;
+    newPath = newQueueDir + oldPath.substr(oldQueueDir.size());
+    return true;
 }
 } // namespace
 
-StoreResult RewriteJobControlFile(const std::wstring& jobFile, const std::string& newQueueDir,
+// Each section is read once and its changes read back with it: CurrentDataFile goes first, so
+// that the read of [Settings] that confirms it gives the count too; [Files] is read once for
+// every entry and path, and read back once after its writes.
+StoreResult RewriteJobControlFile(const std::wstring& jobFile, const std::string& oldQueueDir,
+                                  const std::string& newQueueDir,
                                   const std::function<bool()>& keepGoing)
 {
     std::string path;
@@ -74,27 +100,34 @@ StoreResult RewriteJobControlFile(const std::wstring& jobFile, const std::string
         return kNotInCodePage;
     const CProfileFile job(path);
     CCheckedChanges changes(job);
+    std::vector<ProfileEntry> settings;
+    if (!changes.Remove(layout::kSettingsSection, layout::kCurrentDataFileKey) ||
+        !changes.ReadBack(layout::kSettingsSection, settings))
+        return changes.Finish();
     const long long count =
-        DataFileCount(job.GetString(layout::kSettingsSection, layout::kTotalDataFilesKey));
-    if (!changes.Remove(layout::kSettingsSection, layout::kCurrentDataFileKey) || count <= 0)
+        DataFileCount(NarrowText(ValueOf(settings, WidenText(layout::kTotalDataFilesKey))));
+    std::vector<ProfileEntry> files;
+    if (count <= 0 || !changes.ReadBack(layout::kFilesSection, files))
         return changes.Finish();
 
-    const std::wstring files = WidenText(layout::kFilesSection);
+    const std::wstring oldDir = WidenText(oldQueueDir);
     const std::wstring newDir = WidenText(newQueueDir);
-    for (long number : EntriesToVisit(job, count))
+    for (long number : EntriesToVisit(files, count))
     {
         if (keepGoing && !keepGoing())
             break;
         const std::wstring entry =
-            job.GetWideString(files, WidenText(FormatNumberedKey(layout::kFileKeyFormat, number)));
+            ValueOf(files, WidenText(FormatNumberedKey(layout::kFileKeyFormat, number)));
         if (entry.size() < 2)
             continue;
         const std::wstring dataKey = entry.substr(1);
+        const std::wstring oldPath = ValueOf(files, dataKey);
+        std::wstring moved;
+        if (!oldPath.empty() && !InNewDirectory(oldPath, oldDir, newDir, moved))
+            continue;
         std::string narrowKey;
         std::string newPath;
-        if (!ToHostCodePageExactly(dataKey, narrowKey) ||
-            !ToHostCodePageExactly(InNewDirectory(job.GetWideString(files, dataKey), newDir),
-                                   newPath))
+        if (!ToHostCodePageExactly(dataKey, narrowKey) || !ToHostCodePageExactly(moved, newPath))
             return kNotInCodePage;
         if (!changes.Write(layout::kFilesSection, narrowKey.c_str(), newPath))
             break;

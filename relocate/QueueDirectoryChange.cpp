@@ -186,7 +186,7 @@ bool CQueueDirectoryChange::RewriteJobControlFiles(const std::vector<std::wstrin
     {
         // Until it is whole again, only its identity proves the copy.
         m_run.Created().Made(false, jobFile);
-        const StoreResult rewritten = RewriteJobControlFile(jobFile, m_newQueueDir,
+        const StoreResult rewritten = RewriteJobControlFile(jobFile, m_storedDir, m_newQueueDir,
                                                             [this]
                                                             {
                                                                 m_reporter.Pump();

@@ -427,3 +427,24 @@ TEST_F(DirectoryMoverTest, TheSecondListingWritesOnlyWhatChanged)
     EXPECT_EQ(SnapshotFiles(kDestination), SnapshotFiles(kSource)) << "changed and failed: again";
     EXPECT_EQ(m_reporter.messages.size(), 1u) << "the first failure only";
 }
+
+// A file of many blocks is copied whole, tail included; a cancel in the middle of its copy
+// leaves the file that was there as it was, and no temporary copy beside it.
+TEST_F(DirectoryMoverTest, ALargeFileIsCopiedWholeAndACancelMidwayLeavesNothing)
+{
+    const std::string large = Binary(24 * 1024 * 1024 + 4321);
+    ASSERT_TRUE(WriteFileText(kSource + "\\large.prn", large));
+    ASSERT_TRUE(WriteFileText(kDestination + "\\large.prn", "there before"));
+    int blocks = 0;
+    m_reporter.onDone = [&](ULONGLONG) { m_reporter.cancelled = ++blocks == 8; };
+    EXPECT_EQ(Move(kSource, kDestination), 0);
+    EXPECT_EQ(blocks, 8) << "nothing more after the block that saw the cancel";
+    EXPECT_EQ(SnapshotFiles(kDestination),
+              (std::map<std::string, std::string>{{"large.prn", "there before"}}));
+
+    m_reporter.onDone = nullptr;
+    m_reporter.cancelled = false;
+    EXPECT_EQ(Move(kSource, kDestination), 1);
+    EXPECT_TRUE(ReadFileText(kDestination + "\\large.prn") == large) << "compared whole";
+    EXPECT_TRUE(m_reporter.messages.empty());
+}
