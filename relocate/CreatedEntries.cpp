@@ -5,6 +5,13 @@
 
 #include <windows.h>
 
+bool CCreatedEntries::LiesWithin(HANDLE entry) const
+{
+    FileIdentity identity;
+    return m_within.empty() ||
+           (ReadHandleIdentity(entry, identity) && FinalPathLiesIn(identity.finalPath, m_within));
+}
+
 bool CCreatedEntries::Intend(bool folder, const std::wstring& path)
 {
     m_intended[path] = SystemTimeNow();

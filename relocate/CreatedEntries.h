@@ -26,6 +26,9 @@ public:
 
     // What is made must lie in the folder of this final path, or it is never removed again.
     void SetWithin(const std::wstring& finalPath) { m_within = finalPath; }
+    // True when the open `entry` lies there (always when no folder is set): a folder on its
+    // path swapped for a link since it was checked leads elsewhere.
+    bool LiesWithin(HANDLE entry) const;
 
     bool Intend(bool folder, const std::wstring& path);
     // The entry at `path` is made: its identity proves it from now on.

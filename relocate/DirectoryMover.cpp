@@ -368,6 +368,7 @@ CContentMover::Outcome CContentMover::CopyEntry(const std::wstring& relative,
         return Outcome::kFailed;
     case CopyResult::kDestinationFailed:
         return DestinationFailure(copied.error, DestinationOf(relative));
+    case CopyResult::kSwapped:
     case CopyResult::kCancelled:
         break;
     }
@@ -417,6 +418,7 @@ CContentMover::Outcome CContentMover::CarrySubfolder(const std::wstring& relativ
         return Outcome::kFailed;
     }
     m_carried[relative].folders.insert(name);
+    HoldMoveAt("folder", m_reporter);
     const Outcome outcome = CarryFolder(below);
     CopyFolderTime(SourceOf(below), to);
     return outcome;

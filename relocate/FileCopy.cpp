@@ -142,20 +142,6 @@ int OpenSource(const std::wstring& path)
     return fd;
 }
 
-// Opens a file this copy created before, truncated.
-int OpenOwnFile(const std::wstring& path)
-{
-    const int fd = _wopen(path.c_str(), _O_WRONLY | _O_BINARY);
-    if (fd >= 0 && _chsize_s(fd, 0) != 0)
-    {
-        const int error = errno;
-        _close(fd);
-        errno = error;
-        return -1;
-    }
-    return fd;
-}
-
 // Where one copy is written: the destination itself, or a temporary file beside it that
 // replaces it once whole.
 class CCopyTarget
@@ -166,32 +152,77 @@ public:
     {
     }
 
-    // Opens the file to write; -1 with the error number set when it cannot be, or with IsLink()
-    // when the destination is a link that must not be written through.
+    // Opens the file to write; -1 with the error number set when it cannot be, with IsLink()
+    // when the destination is a link that must not be written through, or with IsSwapped()
+    // when the file would lie outside the destination.
     int Open();
     bool IsLink() const { return m_link; }
+    bool IsSwapped() const { return m_swapped; }
     // Puts a whole temporary copy in the destination's place; false with the error number set.
     bool Complete();
     // Removes the temporary copy of a copy that did not complete.
     void Discard();
 
 private:
+    int OpenWithin(const std::wstring& path, DWORD disposition);
     int OpenNew(const std::wstring& path);
+    int OpenOwnFile(const std::wstring& path);
     int OpenTemporary();
 
     const std::wstring& m_destination;
     CCreatedEntries& m_created;
     std::wstring m_temporary;
     bool m_link = false;
+    bool m_swapped = false;
 };
+
+// Opens `path` to write, and makes sure before anything is written that it lies within the
+// destination: a folder on its path swapped for a link since it was checked would lead the copy
+// elsewhere. A file made there goes again at once; one that was there is left as it was.
+int CCopyTarget::OpenWithin(const std::wstring& path, DWORD disposition)
+{
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+    {
+        SetErrnoFromLastError();
+        return -1;
+    }
+    m_swapped = !m_created.LiesWithin(file);
+    const int fd =
+        m_swapped ? -1 : _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    if (fd < 0)
+    {
+        const int error = m_swapped ? 0 : errno;
+        if (disposition == CREATE_NEW)
+            DeleteOnClose(file);
+        CloseHandle(file);
+        errno = error;
+    }
+    return fd;
+}
 
 int CCopyTarget::OpenNew(const std::wstring& path)
 {
     m_created.Intend(false, path);
-    const int fd =
-        _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    const int fd = OpenWithin(path, CREATE_NEW);
     if (fd >= 0)
         m_created.Made(false, path);
+    return fd;
+}
+
+// Opens a file this copy created before, truncated.
+int CCopyTarget::OpenOwnFile(const std::wstring& path)
+{
+    const int fd = OpenWithin(path, OPEN_EXISTING);
+    if (fd >= 0 && _chsize_s(fd, 0) != 0)
+    {
+        const int error = errno;
+        _close(fd);
+        errno = error;
+        return -1;
+    }
     return fd;
 }
 
@@ -220,7 +251,7 @@ int CCopyTarget::Open()
     if (fd >= 0)
         m_created.Made(false, m_destination);
     // A file of this copy that has gone meanwhile is made anew.
-    if (fd < 0 && (!own || errno == ENOENT))
+    if (fd < 0 && !m_swapped && (!own || errno == ENOENT))
         fd = OpenNew(m_destination);
     if (fd < 0 && errno == EEXIST)
     {
@@ -432,11 +463,12 @@ CopyOutcome CFileCopy::Run(const std::function<bool(size_t)>& onBlock)
     {
         const int error = CallError();
         CloseBoth();
-        if (m_target.IsLink())
+        if (m_target.IsLink() || m_target.IsSwapped())
         {
             ReportPathFailure(m_reporter, IDS_OPEN_WRITE_FAILED, m_to,
                               LoadResourceTextW(IDS_LINK_NOT_FOLLOWED));
-            return {CopyResult::kDestinationFailed, 0, 0, m_lastWrite};
+            return {m_target.IsSwapped() ? CopyResult::kSwapped : CopyResult::kDestinationFailed, 0,
+                    0, m_lastWrite};
         }
         return Failed(CopyResult::kDestinationFailed, IDS_OPEN_WRITE_FAILED, m_to, error);
     }

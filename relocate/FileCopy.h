@@ -15,6 +15,7 @@ enum class CopyResult
     kSourceGone,        // the source no longer exists: nothing to carry (not reported)
     kSourceFailed,      // the source could not be read (reported)
     kDestinationFailed, // the copy could not be written (reported); see the error number
+    kSwapped,           // a folder on the destination's path now leads elsewhere (reported)
     kCancelled          // stopped after a block, as asked
 };
 

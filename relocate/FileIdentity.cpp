@@ -120,6 +120,13 @@ bool IsTheOne(const FileIdentity& now, const EntryProof& proof)
 }
 } // namespace
 
+bool DeleteOnClose(HANDLE file)
+{
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != FALSE;
+}
+
 bool RemoveEntryIfProved(const std::wstring& path, const EntryProof& proof, bool& other)
 {
     other = false;
@@ -141,9 +148,7 @@ bool RemoveEntryIfProved(const std::wstring& path, const EntryProof& proof, bool
         FILE_BASIC_INFO basic = {};
         basic.FileAttributes = proof.folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
         SetFileInformationByHandle(entry, FileBasicInfo, &basic, sizeof basic);
-        FILE_DISPOSITION_INFO disposition = {TRUE};
-        removed = SetFileInformationByHandle(entry, FileDispositionInfo, &disposition,
-                                             sizeof disposition) != FALSE;
+        removed = DeleteOnClose(entry);
         error = GetLastError();
     }
     CloseHandle(entry);

@@ -48,6 +48,10 @@ struct EntryProof
     std::wstring within;     // the final path it must lie in; empty for anywhere
 };
 
+// Marks the file open as `file` (opened with DELETE access) for removal when its last handle
+// closes; false when the platform refuses.
+bool DeleteOnClose(HANDLE file);
+
 // Removes the entry at `path` itself (a file, or an empty directory) through one handle, only
 // when `proof` shows it is the one. True when it is gone or was never there, or is a directory
 // that holds what others put there (which stays); false when it stays, with `other` set when

@@ -5,9 +5,9 @@
 #include <string>
 
 // Holds the move of every tool or command line that a test starts while this object lives, the
-// first time it reaches `point` ("copy": after its first file; "rewrite": after its first job
-// control file), through the environment they inherit. The move waits there, answering its
-// window, until Release or a cancel.
+// first time it reaches `point` ("copy": after its first file; "folder": as it enters its first
+// subfolder; "rewrite": after its first job control file), through the environment they inherit.
+// The move waits there, answering its window, until Release or a cancel.
 class CMoveHold
 {
 public:

@@ -350,6 +350,29 @@ TEST_F(CliTest, AMoveCutShortIsToldOfThenLeftWhereTheServerNowUsesItsFolder)
     EXPECT_EQ(CliJson("show", 0).at("interrupted"), "[]") << "the journal is ended";
 }
 
+// A folder of the destination swapped for a link once the move has entered it leads nowhere:
+// nothing is made through it, and the move is taken back.
+TEST_F(CliTest, AFolderSwappedForALinkMidMoveStopsIt)
+{
+    ASSERT_TRUE(MakeDirectories(kAlphaDir + "\\sub"));
+    ASSERT_TRUE(MakeDirectories("C:\\kel\\elsewhere"));
+    ASSERT_TRUE(WriteFileText(kAlphaDir + "\\sub\\a.dat", "job data"));
+    CMoveHold hold("folder");
+    CCliProcess cli;
+    ASSERT_TRUE(cli.Start(kCliExe, "set-dir Alpha " + kNewDir));
+    ASSERT_TRUE(hold.WaitHeld());
+    ASSERT_TRUE(RemoveDirectoryA((kNewDir + "\\sub").c_str()));
+    ASSERT_TRUE(MakeSymbolicLink(UnixPathOf("C:\\kel\\elsewhere"), kNewDir + "\\sub"));
+    hold.Release();
+    CliOutcome stopped;
+    ASSERT_TRUE(cli.Wait(60000, stopped));
+    EXPECT_EQ(stopped.exitCode, 2u) << stopped.err;
+    EXPECT_NE(stopped.err.find("a.dat\r\nIt is a link to another place"), std::string::npos)
+        << stopped.err;
+    EXPECT_TRUE(SnapshotFiles("C:\\kel\\elsewhere").empty());
+    EXPECT_EQ(StoredDir("Alpha"), kAlphaDir);
+}
+
 // A console program hears a log-off or shutdown only through a window: it holds the shutdown
 // up while a move runs, and takes the move back when the session ends all the same.
 TEST_F(CliTest, ASessionEndingUnderAMoveTakesItBack)

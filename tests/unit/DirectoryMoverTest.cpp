@@ -3,6 +3,7 @@
 #include "relocate/DirectoryMover.h"
 #include "relocate/CreatedEntries.h"
 #include "relocate/DirectoryPrimitives.h"
+#include "relocate/FileCopy.h"
 #include "tests/driver/MessageBoxReading.h"
 #include "tests/driver/TestFiles.h"
 #include "tests/unit/RecordingReporter.h"
@@ -361,6 +362,19 @@ TEST_F(DirectoryMoverTest, LinksInTheDestinationAreNeverWrittenThrough)
             << text;
     EXPECT_EQ(SnapshotFiles(elsewhere),
               (std::map<std::string, std::string>{{"log1.txt", "not to be replaced"}}));
+
+    // A folder swapped for a link after the move looked at it is caught as a file is made there.
+    FileIdentity destination;
+    ASSERT_TRUE(ReadFileIdentity(Widen(kDestination), destination));
+    CCreatedEntries created;
+    created.SetWithin(destination.finalPath);
+    EXPECT_EQ(CopyOneFile(Widen(kSource + "\\log1.txt"), Widen(kDestination + "\\archive\\new"),
+                          created, m_reporter, nullptr)
+                  .result,
+              CopyResult::kSwapped);
+    EXPECT_EQ(m_reporter.Texts().back(),
+              "Can't open file for writing:\n\t" + kDestination + "\\archive\\new" + linkText);
+    EXPECT_EQ(SnapshotFiles(elsewhere).size(), 1u);
 }
 
 TEST_F(DirectoryMoverTest, NamesOutsideTheCodePageArriveExactlyBesideTheirLookAlikes)
