@@ -432,6 +432,7 @@ CContentMover::Settled CContentMover::Settle(const SettleChecks& checks)
     {
         if (checks.beforeListing && !checks.beforeListing())
             return Settled::kFailed;
+        HoldMoveAt("listing", m_reporter);
         m_reporter.BeginStep(FormatMessageText(IDS_STEP_CHECKING_COPIES, {m_source}), 0, 0);
         Round found;
         if (Relist(std::wstring(), m_contentPattern, found) != Outcome::kCarried)

@@ -16,6 +16,7 @@ struct Hold
 {
     std::string point;
     std::wstring name;
+    bool everyTime = false;
     bool done = false;
 };
 
@@ -32,6 +33,9 @@ Hold& TheHold()
             return read;
         read.point.assign(text.begin(), text.begin() + static_cast<ptrdiff_t>(colon));
         read.name = text.substr(colon + 1);
+        read.everyTime = !read.point.empty() && read.point.back() == '*';
+        if (read.everyTime)
+            read.point.pop_back();
         return read;
     }();
     return hold;
@@ -43,7 +47,7 @@ void HoldMoveAt(const char* point, CReporter& reporter)
     Hold& hold = TheHold();
     if (hold.done || hold.point != point)
         return;
-    hold.done = true;
+    hold.done = !hold.everyTime;
     HANDLE held = OpenEventW(EVENT_MODIFY_STATE, FALSE, (hold.name + L"-held").c_str());
     HANDLE go = OpenEventW(SYNCHRONIZE, FALSE, (hold.name + L"-go").c_str());
     if (held != nullptr && go != nullptr)

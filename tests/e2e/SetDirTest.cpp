@@ -561,19 +561,21 @@ TEST_F(SetDirTest, AJobThatTurnsBusyBeforeTheStoreStopsTheMove)
     EXPECT_EQ(ReadFileText(kServerProfile), m_serverProfileBefore);
 }
 
+// Each last look at the old folder finds a data file grown since the one before.
 TEST_F(SetDirTest, ASpoolThatNeverHoldsStillEndsTheMoveWithItsOwnMessage)
 {
-    // Large enough that the server appends to it during every copy of it, however busy the
-    // machine: each listing finds it changed again.
-    ASSERT_TRUE(WriteFileText(kAlphaDir + "\\d1a", std::string(16 << 20, 'd')));
+    m_hold = std::make_unique<CMoveHold>("listing", true);
     StartChoosing(kNewDir);
-    const std::string writer =
-        "while :; do echo x >> " + ShellQuoted(UnixPathOf(kAlphaDir) + "/d1a") + "; done";
-    ASSERT_EQ(RunHostScript("(timeout 20 sh -c " + ShellQuoted(writer) + " kel-spool-writer &)"),
-              0);
-    m_tool.ClickAndWait(IDC_SET_DIR, 30000);
+    PostMessageA(m_tool.Control(IDC_SET_DIR), BM_CLICK, 0, 0);
+    const std::string data = kAlphaDir + "\\d1a";
+    for (int listing = 1; listing <= 3; ++listing)
+    {
+        ASSERT_TRUE(m_hold->WaitHeld()) << listing;
+        ASSERT_TRUE(WriteFileText(data, ReadFileText(data) + "x"));
+        m_hold->Release();
+    }
+    m_tool.Sync(60000);
     const auto boxes = m_tool.TakeAllMessageBoxes();
-    RunHostScript("pkill -f kel-spool-writer");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "The files of\n\t" + kAlphaDir +
                                  "\nkept changing while they were carried over. KEL's settings "
