@@ -7,7 +7,7 @@
 #include "config/DisplayModes.h"
 #include "config/ProfileLocations.h"
 #include "config/ServerSettings.h"
-#include "framework/DialogColours.h"
+#include "framework/AccessibleNames.h"
 #include "framework/WinApp.h"
 #include "relocate/AdministratorsFolder.h"
 #include "relocate/CommandRun.h"

@@ -3,7 +3,7 @@
 #include "base/NumberTexts.h"
 #include "base/ResourceText.h"
 #include "base/WideText.h"
-#include "framework/DialogColours.h"
+#include "framework/AccessibleNames.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 

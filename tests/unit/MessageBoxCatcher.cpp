@@ -1,5 +1,6 @@
 #include "tests/unit/MessageBoxCatcher.h"
 
+#include "framework/DialogColours.h"
 #include "framework/WinApp.h"
 
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/DialogColours.h"
+#include "framework/AccessibleNames.h"
 #include "tests/driver/MessageBoxReading.h"
 #include "tests/driver/TestFiles.h"
 
