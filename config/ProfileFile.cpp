@@ -21,14 +21,6 @@ std::string CProfileFile::GetString(const char* section, const char* key,
     return defaultValue != nullptr ? std::string(defaultValue) : std::string();
 }
 
-std::wstring CProfileFile::GetWideString(const std::wstring& section, const std::wstring& key) const
-{
-    wchar_t buffer[kValueBufferSize];
-    const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer,
-                                                  kValueBufferSize, WidenText(m_path).c_str());
-    return std::wstring(buffer, length);
-}
-
 BOOL CProfileFile::WriteString(const char* section, const char* key, const char* value) const
 {
     return WritePrivateProfileStringA(section, key, value, m_path.c_str());
@@ -73,13 +65,6 @@ std::vector<std::string> CProfileFile::GetSectionNames() const
 {
     return ReadStringList([&](char* buffer, DWORD size)
                           { return GetPrivateProfileSectionNamesA(buffer, size, m_path.c_str()); });
-}
-
-std::vector<std::string> CProfileFile::GetKeyNames(const char* section) const
-{
-    return ReadStringList(
-        [&](char* buffer, DWORD size)
-        { return GetPrivateProfileStringA(section, nullptr, "", buffer, size, m_path.c_str()); });
 }
 
 std::vector<std::string> CProfileFile::GetSectionEntries(const char* section) const

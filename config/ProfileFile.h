@@ -23,9 +23,6 @@ public:
     // file all give `defaultValue`, or the empty text when it is null.
     std::string GetString(const char* section, const char* key,
                           const char* defaultValue = nullptr) const;
-    // The same read in wide characters, exact whatever the file's encoding, for names that the
-    // host code page may not hold.
-    std::wstring GetWideString(const std::wstring& section, const std::wstring& key) const;
     // Creates the file, section or key as needed. Returns the platform's success flag.
     BOOL WriteString(const char* section, const char* key, const char* value) const;
     // Removes [section] key. With both null it removes nothing and puts every change made so
@@ -36,8 +33,6 @@ public:
     int GetFlag(const char* section, const char* key, int defaultValue) const;
     // The names of every section, in file order.
     std::vector<std::string> GetSectionNames() const;
-    // The names of every key in [section], in file order; empty when there is none.
-    std::vector<std::string> GetKeyNames(const char* section) const;
     // Every entry of [section] as "key=value", in file order, as the platform stores it; one
     // call instead of one per key, for long lists.
     std::vector<std::string> GetSectionEntries(const char* section) const;
