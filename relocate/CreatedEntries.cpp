@@ -5,11 +5,9 @@
 
 #include <windows.h>
 
-bool CCreatedEntries::LiesWithin(HANDLE entry) const
+bool CCreatedEntries::LiesWithin(const FileIdentity& entry) const
 {
-    FileIdentity identity;
-    return m_within.empty() ||
-           (ReadHandleIdentity(entry, identity) && FinalPathLiesIn(identity.finalPath, m_within));
+    return m_within.empty() || FinalPathLiesIn(entry.finalPath, m_within);
 }
 
 bool CCreatedEntries::Intend(bool folder, const std::wstring& path)
@@ -20,12 +18,14 @@ bool CCreatedEntries::Intend(bool folder, const std::wstring& path)
 
 // Without an identity to prove it, an entry made after its intent counts as the one. A folder
 // is proved in the journal at once, a file once it is whole.
-bool CCreatedEntries::Made(bool folder, const std::wstring& path)
+bool CCreatedEntries::Made(bool folder, const std::wstring& path, const FileIdentity* identity)
 {
     EntryProof proof;
     proof.folder = folder;
     proof.within = m_within;
-    proof.proved = ReadEntryIdentity(path, proof.identity);
+    proof.proved = identity != nullptr || ReadEntryIdentity(path, proof.identity);
+    if (identity != nullptr)
+        proof.identity = *identity;
     const auto intended = m_intended.find(path);
     proof.madeAfter = intended != m_intended.end() ? intended->second : SystemTimeNow();
     if (m_entries.find(path) == m_entries.end())
@@ -77,6 +77,12 @@ bool CCreatedEntries::HasFile(const std::wstring& path) const
 {
     const auto found = m_entries.find(path);
     return found != m_entries.end() && !found->second.folder;
+}
+
+bool CCreatedEntries::IsOwnFile(const std::wstring& path, const FileIdentity& entry) const
+{
+    const auto found = m_entries.find(path);
+    return found != m_entries.end() && IsProvedBy(entry, found->second);
 }
 
 bool CCreatedEntries::HasFolder(const std::wstring& path) const

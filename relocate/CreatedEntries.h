@@ -26,13 +26,14 @@ public:
 
     // What is made must lie in the folder of this final path, or it is never removed again.
     void SetWithin(const std::wstring& finalPath) { m_within = finalPath; }
-    // True when the open `entry` lies there (always when no folder is set): a folder on its
-    // path swapped for a link since it was checked leads elsewhere.
-    bool LiesWithin(HANDLE entry) const;
+    // True when `entry` lies there (always when no folder is set): a folder on its path swapped
+    // for a link since it was checked leads elsewhere.
+    bool LiesWithin(const FileIdentity& entry) const;
 
     bool Intend(bool folder, const std::wstring& path);
-    // The entry at `path` is made: its identity proves it from now on.
-    bool Made(bool folder, const std::wstring& path);
+    // The entry at `path` is made: its identity proves it from now on. `identity`, when given,
+    // is the entry's, just read through a handle.
+    bool Made(bool folder, const std::wstring& path, const FileIdentity* identity = nullptr);
     // The file at `path` that this command made is written whole (again): its size and time
     // prove it too.
     bool Completed(const std::wstring& path);
@@ -43,6 +44,8 @@ public:
     // True when this command created the file or folder at `path` (as spelled when made).
     bool HasFile(const std::wstring& path) const;
     bool HasFolder(const std::wstring& path) const;
+    // True when `entry`, found at `path`, is provably the file this command made there.
+    bool IsOwnFile(const std::wstring& path, const FileIdentity& entry) const;
     // Removes an entry this command created, now, as Undo would, and puts back the original it
     // replaced; false when it is still there.
     bool Remove(const std::wstring& path);

@@ -172,6 +172,7 @@ private:
     const std::wstring& m_destination;
     CCreatedEntries& m_created;
     std::wstring m_temporary;
+    FileIdentity m_opened; // the file last opened, as its handle gave it
     bool m_link = false;
     bool m_swapped = false;
 };
@@ -181,15 +182,15 @@ private:
 // elsewhere. A file made there goes again at once; one that was there is left as it was.
 int CCopyTarget::OpenWithin(const std::wstring& path, DWORD disposition)
 {
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE)
     {
         SetErrnoFromLastError();
         return -1;
     }
-    m_swapped = !m_created.LiesWithin(file);
+    m_swapped = !ReadHandleIdentity(file, m_opened) || !m_created.LiesWithin(m_opened);
     const int fd =
         m_swapped ? -1 : _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
     if (fd < 0)
@@ -208,14 +209,21 @@ int CCopyTarget::OpenNew(const std::wstring& path)
     m_created.Intend(false, path);
     const int fd = OpenWithin(path, CREATE_NEW);
     if (fd >= 0)
-        m_created.Made(false, path);
+        m_created.Made(false, path, &m_opened);
     return fd;
 }
 
-// Opens a file this copy created before, truncated.
+// Opens a file this copy created before, truncated. What stands at its name instead (a link,
+// another's file) is not truncated: EEXIST.
 int CCopyTarget::OpenOwnFile(const std::wstring& path)
 {
     const int fd = OpenWithin(path, OPEN_EXISTING);
+    if (fd >= 0 && !m_created.IsOwnFile(path, m_opened))
+    {
+        _close(fd);
+        errno = EEXIST;
+        return -1;
+    }
     if (fd >= 0 && _chsize_s(fd, 0) != 0)
     {
         const int error = errno;
@@ -249,7 +257,7 @@ int CCopyTarget::Open()
     int fd = own ? OpenOwnFile(m_destination) : -1;
     // Until it is whole again, only its identity proves it.
     if (fd >= 0)
-        m_created.Made(false, m_destination);
+        m_created.Made(false, m_destination, &m_opened);
     // A file of this copy that has gone meanwhile is made anew.
     if (fd < 0 && !m_swapped && (!own || errno == ENOENT))
         fd = OpenNew(m_destination);

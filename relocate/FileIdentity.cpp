@@ -104,8 +104,9 @@ ULONGLONG TimeValue(const FILETIME& time)
 {
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
+} // namespace
 
-bool IsTheOne(const FileIdentity& now, const EntryProof& proof)
+bool IsProvedBy(const FileIdentity& now, const EntryProof& proof)
 {
     const bool folder = (now.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (folder != proof.folder || (now.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
@@ -118,7 +119,6 @@ bool IsTheOne(const FileIdentity& now, const EntryProof& proof)
            (folder || !proof.whole ||
             (now.size == made.size && SameTime(now.lastWrite, made.lastWrite)));
 }
-} // namespace
 
 bool DeleteOnClose(HANDLE file)
 {
@@ -139,7 +139,7 @@ bool RemoveEntryIfProved(const std::wstring& path, const EntryProof& proof, bool
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
     FileIdentity now;
-    other = !ReadHandleIdentity(entry, now) || !IsTheOne(now, proof);
+    other = !ReadHandleIdentity(entry, now) || !IsProvedBy(now, proof);
     bool removed = false;
     DWORD error = 0;
     if (!other)

@@ -48,6 +48,10 @@ struct EntryProof
     std::wstring within;     // the final path it must lie in; empty for anywhere
 };
 
+// True when the entry `now` is the one `proof` proves: of the same kind, no link, within its
+// folder, and the same object, written whole the same size and time (made after, unproved).
+bool IsProvedBy(const FileIdentity& now, const EntryProof& proof);
+
 // Marks the file open as `file` (opened with DELETE access) for removal when its last handle
 // closes; false when the platform refuses.
 bool DeleteOnClose(HANDLE file);

@@ -407,7 +407,8 @@ TEST_F(DirectoryMoverTest, NamesOutsideTheCodePageArriveExactlyBesideTheirLookAl
 }
 
 // When the first listing is done: a copy identical to its source is left untouched by the
-// second, one whose source changed is written again, and one that failed is tried again.
+// second, one whose source changed is written again, and one that failed is tried again. A
+// file put at a copy's name meanwhile is another's, and comes back with the rollback.
 TEST_F(DirectoryMoverTest, TheSecondListingWritesOnlyWhatChanged)
 {
     AddSourceFiles();
@@ -433,13 +434,23 @@ TEST_F(DirectoryMoverTest, TheSecondListingWritesOnlyWhatChanged)
         bigAfterFirst = identityOf(kDestination + "\\big.dat");
         Sleep(20);
         WriteFileText(kSource + "\\log1.txt", "changed between the listings");
+        DeleteFileA((kDestination + "\\log1.txt").c_str());
+        WriteFileText(kDestination + "\\log1.txt", "put there meanwhile");
         SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
     };
-    Move(kSource, kDestination);
+    CCreatedEntries created;
+    Move(kSource, kDestination, created);
     ASSERT_NE(bigAfterFirst.first, 0u);
     EXPECT_EQ(identityOf(kDestination + "\\big.dat"), bigAfterFirst) << "left untouched";
-    EXPECT_EQ(SnapshotFiles(kDestination), SnapshotFiles(kSource)) << "changed and failed: again";
+    const auto copies = SnapshotFiles(kDestination);
+    for (const auto& file : SnapshotFiles(kSource))
+        EXPECT_EQ(copies.at(file.first), file.second) << "changed and failed: again";
+    EXPECT_EQ(copies.size(), m_original.size() + 2) << "the originals replaced, kept aside";
     EXPECT_EQ(m_reporter.messages.size(), 1u) << "the first failure only";
+    created.Undo();
+    EXPECT_EQ(SnapshotFiles(kDestination),
+              (std::map<std::string, std::string>{{"empty", "read-only at first"},
+                                                  {"log1.txt", "put there meanwhile"}}));
 }
 
 // A file of many blocks is copied whole, tail included; a cancel in the middle of its copy
