@@ -35,13 +35,15 @@ bool CCreatedEntries::Made(bool folder, const std::wstring& path, const FileIden
            m_journal->Prove(path, proof.identity);
 }
 
-bool CCreatedEntries::Completed(const std::wstring& path)
+bool CCreatedEntries::Completed(const std::wstring& path, const FileIdentity* identity)
 {
     auto found = m_entries.find(path);
     if (found == m_entries.end())
         return Journaled();
     EntryProof& proof = found->second;
-    proof.proved = ReadEntryIdentity(path, proof.identity);
+    proof.proved = identity != nullptr || ReadEntryIdentity(path, proof.identity);
+    if (identity != nullptr)
+        proof.identity = *identity;
     proof.whole = proof.proved;
     return m_journal == nullptr || !proof.proved || m_journal->Prove(path, proof.identity);
 }

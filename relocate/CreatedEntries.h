@@ -36,7 +36,7 @@ public:
     bool Made(bool folder, const std::wstring& path, const FileIdentity* identity = nullptr);
     // The file at `path` that this command made is written whole (again): its size and time
     // prove it too.
-    bool Completed(const std::wstring& path);
+    bool Completed(const std::wstring& path, const FileIdentity* identity = nullptr);
     bool KeepAside(const std::wstring& original, const std::wstring& aside);
     // The original at `original` was not kept aside after all: it stands where it stood.
     void ForgetKeptAside(const std::wstring& original);

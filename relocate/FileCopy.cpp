@@ -158,8 +158,11 @@ public:
     int Open();
     bool IsLink() const { return m_link; }
     bool IsSwapped() const { return m_swapped; }
-    // Puts a whole temporary copy in the destination's place; false with the error number set.
-    bool Complete();
+    // The file last opened, as its handle gave it.
+    const FileIdentity& Opened() const { return m_opened; }
+    // Puts a whole temporary copy, proved by `whole`, in the destination's place; false with the
+    // error number set.
+    bool Complete(const FileIdentity& whole);
     // Removes the temporary copy of a copy that did not complete.
     void Discard();
 
@@ -274,11 +277,11 @@ int CCopyTarget::Open()
 
 // The file that was there is kept aside, journaled first, for a move that does not store its
 // change puts it back.
-bool CCopyTarget::Complete()
+bool CCopyTarget::Complete(const FileIdentity& whole)
 {
     if (m_temporary.empty())
     {
-        m_created.Completed(m_destination);
+        m_created.Completed(m_destination, &whole);
         return true;
     }
     std::wstring aside;
@@ -293,8 +296,8 @@ bool CCopyTarget::Complete()
     }
     if (keptAside && MoveFileExW(m_temporary.c_str(), m_destination.c_str(), 0))
     {
-        m_created.Made(false, m_destination);
-        m_created.Completed(m_destination);
+        m_created.Made(false, m_destination, &whole);
+        m_created.Completed(m_destination, &whole);
         return true;
     }
     SetErrnoFromLastError();
@@ -432,6 +435,10 @@ bool CFileCopy::WriteWhole(const char* data, DWORD size)
 CopyOutcome CFileCopy::Finish()
 {
     SetFileTime(HandleOf(m_out), nullptr, nullptr, &m_lastWrite);
+    // What proves the whole copy, from its handle: its time as the file system keeps it.
+    FileIdentity whole = m_target.Opened();
+    whole.size = m_bytes;
+    GetFileTime(HandleOf(m_out), nullptr, nullptr, &whole.lastWrite);
     _close(m_in);
     m_in = -1;
     ClearErrors();
@@ -443,7 +450,7 @@ CopyOutcome CFileCopy::Finish()
         m_target.Discard();
         return Failed(CopyResult::kDestinationFailed, IDS_WRITE_FAILED, m_to, error);
     }
-    if (!m_target.Complete())
+    if (!m_target.Complete(whole))
         return Failed(CopyResult::kDestinationFailed, IDS_WRITE_FAILED, m_to, errno);
     return {CopyResult::kCopied, 0, m_bytes, m_lastWrite};
 }

@@ -2,6 +2,10 @@
 
 #include "base/WideText.h"
 
+#include <winternl.h>
+
+#include <unordered_map>
+
 namespace
 {
 const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -35,6 +39,43 @@ bool ReadIdentityAt(const std::wstring& path, DWORD flags, FileIdentity& identit
     return read;
 }
 
+FILETIME FileTimeOf(const LARGE_INTEGER& time)
+{
+    return {static_cast<DWORD>(time.LowPart), static_cast<DWORD>(time.HighPart)};
+}
+
+// Some platforms (Wine among them) ask a service for a volume's serial each time, at several
+// times the cost of the rest of an identity. A file lies on the volume of the folder that holds
+// it, so a file's serial is asked once per folder and thread; a folder's, which may be where
+// another volume is mounted, each time.
+bool ReadVolumeSerial(HANDLE file, FileIdentity& identity)
+{
+    const size_t kMostFoldersKept = 1024;
+    thread_local std::unordered_map<std::wstring, unsigned long> t_serials;
+    const size_t slash = identity.finalPath.find_last_of(L'\\');
+    const bool folder = (identity.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const std::wstring holder = folder || slash == std::wstring::npos
+                                    ? std::wstring()
+                                    : identity.finalPath.substr(0, slash);
+    const auto known = holder.empty() ? t_serials.end() : t_serials.find(holder);
+    if (known != t_serials.end())
+    {
+        identity.volume = known->second;
+        return true;
+    }
+    DWORD serial = 0;
+    if (!GetVolumeInformationByHandleW(file, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        return false;
+    identity.volume = serial;
+    if (!holder.empty())
+    {
+        if (t_serials.size() >= kMostFoldersKept)
+            t_serials.clear();
+        t_serials.emplace(holder, serial);
+    }
+    return true;
+}
+
 bool SameTime(const FILETIME& first, const FILETIME& second)
 {
     return CompareFileTime(&first, &second) == 0;
@@ -43,17 +84,28 @@ bool SameTime(const FILETIME& first, const FILETIME& second)
 
 bool ReadHandleIdentity(HANDLE file, FileIdentity& identity)
 {
-    BY_HANDLE_FILE_INFORMATION info;
-    identity.finalPath = FinalPathOf(file);
-    if (!GetFileInformationByHandle(file, &info))
+    // The fixed part of the answer comes whole even where the name does not fit.
+    const NTSTATUS kNameCutShort = static_cast<NTSTATUS>(0x80000005);
+    struct
+    {
+        FILE_ALL_INFORMATION all;
+        wchar_t name[MAX_PATH];
+    } answer;
+    IO_STATUS_BLOCK io;
+    const NTSTATUS status =
+        NtQueryInformationFile(file, &io, &answer, sizeof answer, FileAllInformation);
+    if (status < 0 && status != kNameCutShort)
         return false;
-    identity.volume = info.dwVolumeSerialNumber;
+    const FILE_BASIC_INFORMATION& basic = answer.all.BasicInformation;
+    identity.finalPath = FinalPathOf(file);
+    identity.attributes = basic.FileAttributes;
+    if (!ReadVolumeSerial(file, identity))
+        return false;
     identity.index =
-        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    identity.attributes = info.dwFileAttributes;
-    identity.size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    identity.lastWrite = info.ftLastWriteTime;
-    identity.created = info.ftCreationTime;
+        static_cast<unsigned long long>(answer.all.InternalInformation.IndexNumber.QuadPart);
+    identity.size = static_cast<ULONGLONG>(answer.all.StandardInformation.EndOfFile.QuadPart);
+    identity.lastWrite = FileTimeOf(basic.LastWriteTime);
+    identity.created = FileTimeOf(basic.CreationTime);
     return true;
 }
 

@@ -311,10 +311,11 @@ TEST(ResourceTest, TheProgramIsTerminalServerAwareWithoutDebugSectionsAndAsksFor
     }
     EXPECT_EQ(nt->FileHeader.PointerToSymbolTable, 0u) << "no symbol table";
     // Nothing that a user could plant beside the programs is loaded with them: they import the
-    // system's known libraries only, and the common controls through the manifest.
-    const std::set<std::string> known = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL",
-                                         "KERNEL32.DLL", "MSVCRT.DLL",   "OLE32.DLL",
-                                         "SHELL32.DLL",  "SHLWAPI.DLL",  "USER32.DLL"};
+    // system's known libraries only (and its loader's own), and the common controls through the
+    // manifest.
+    const std::set<std::string> known = {
+        "ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL",   "KERNEL32.DLL", "MSVCRT.DLL",
+        "NTDLL.DLL",    "OLE32.DLL",    "SHELL32.DLL", "SHLWAPI.DLL",  "USER32.DLL"};
     for (const char* name : {"kel-admin.exe", "kel-admin-cli.exe"})
         for (const std::string& imported : ImportsOf(ReadFileText(ThisProgramDirectory() + name)))
             EXPECT_EQ(known.count(imported), 1u) << name << " imports " << imported;
