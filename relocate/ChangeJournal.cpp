@@ -3,18 +3,47 @@
 #include "relocate/AdministratorsOnly.h"
 #include "relocate/SentMessageWait.h"
 
+#include <algorithm>
+#include <cwchar>
+
 namespace
 {
 const wchar_t kJournalExtension[] = L".journal";
 const DWORD kDiskIntervalMs = 1000;
 const DWORD kPumpIntervalMs = 15;
+const int kMostNameAttempts = 16;
 } // namespace
 
 CChangeJournal::CChangeJournal(std::function<void()> pump) : m_pump(std::move(pump)) {}
 
-std::wstring JournalPath(const std::wstring& folder, const std::wstring& key)
+// A run's journal is named after its key and the time it began: "KEY-TIME.journal"; an earlier
+// version's, after its key alone.
+std::wstring NewJournalPath(const std::wstring& folder, const std::wstring& key, int attempt)
 {
-    return folder + L'\\' + key + kJournalExtension;
+    wchar_t suffix[40];
+    swprintf(suffix, 40, L"-%016llx%02x", SystemTimeNow(), attempt & 0xff);
+    return folder + L'\\' + key + suffix + kJournalExtension;
+}
+
+std::vector<std::wstring> JournalPaths(const std::wstring& folder, const std::wstring& key)
+{
+    std::vector<std::wstring> paths;
+    WIN32_FIND_DATAW found;
+    HANDLE search =
+        FindFirstFileW((folder + L'\\' + key + L"*" + kJournalExtension).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return paths;
+    do
+    {
+        const std::wstring name = found.cFileName;
+        const bool ours = name == key + kJournalExtension || name.rfind(key + L"-", 0) == 0;
+        if (ours && (found.dwFileAttributes &
+                     (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0)
+            paths.push_back(folder + L'\\' + name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(paths.begin(), paths.end());
+    return paths;
 }
 
 CChangeJournal::~CChangeJournal()
@@ -25,20 +54,23 @@ CChangeJournal::~CChangeJournal()
 bool CChangeJournal::Begin(const std::wstring& folder, const std::wstring& key,
                            const std::wstring& destination, const JournalSetting& setting)
 {
-    m_path = JournalPath(folder, key);
-    // Made new, never through whatever stands at its name (a link would lead elsewhere).
-    DeleteFileW(m_path.c_str());
     CAdministratorsOnly access;
     // Shared for the handle of its own through which it is put on disk: requests through one
-    // handle can be served one at a time.
+    // handle can be served one at a time. Made new, never through whatever stands at its name.
     const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    m_file = CreateFileW(m_path.c_str(), GENERIC_WRITE, sharing, access.Attributes(), CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_file == INVALID_HANDLE_VALUE)
+    m_error = ERROR_FILE_EXISTS;
+    for (int attempt = 0; m_file == INVALID_HANDLE_VALUE && m_error == ERROR_FILE_EXISTS &&
+                          attempt < kMostNameAttempts;
+         ++attempt)
     {
-        m_error = GetLastError();
-        return false;
+        m_path = NewJournalPath(folder, key, attempt);
+        m_file = CreateFileW(m_path.c_str(), GENERIC_WRITE, sharing, access.Attributes(),
+                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        m_error = m_file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     }
+    m_made = m_file != INVALID_HANDLE_VALUE;
+    if (m_file == INVALID_HANDLE_VALUE)
+        return false;
     m_diskFile = ReOpenFile(m_file, GENERIC_WRITE, sharing, 0);
     if (m_diskFile == INVALID_HANDLE_VALUE)
         m_diskFile = nullptr;
@@ -71,10 +103,12 @@ bool CChangeJournal::Write(const std::string& line)
     if (m_file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
-    if (WriteFile(m_file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
-        written == line.size())
+    const bool wrote =
+        WriteFile(m_file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) != FALSE;
+    if (wrote && written == line.size())
         return true;
-    m_error = written == line.size() ? GetLastError() : ERROR_DISK_FULL;
+    // A short write without an error is the platform's word for a full disk.
+    m_error = wrote ? ERROR_DISK_FULL : GetLastError();
     Close();
     return false;
 }
@@ -89,9 +123,9 @@ bool CChangeJournal::Prove(const std::wstring& path, const FileIdentity& identit
     return Write(journal::Proof(path, identity));
 }
 
-bool CChangeJournal::KeepAside(const std::wstring& original, const std::wstring& aside)
+bool CChangeJournal::KeepAside(const KeptAsideFile& kept)
 {
-    return Write(journal::KeptAside(original, aside));
+    return Write(journal::KeptAside(kept));
 }
 
 bool CChangeJournal::NoteStore(const JournalSetting& store)
@@ -111,15 +145,15 @@ bool CChangeJournal::AwaitDisk()
     return IsOpen();
 }
 
+// A journal closed by a failure to write it goes too when nothing is left to account for.
 void CChangeJournal::End(bool keep)
 {
-    if (!IsOpen())
-        return;
-    if (keep)
+    if (keep && IsOpen())
         FlushFileBuffers(m_file);
     Close();
-    if (!keep)
+    if (!keep && m_made)
         DeleteFileW(m_path.c_str());
+    m_made = false;
 }
 
 void CChangeJournal::Close()

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // The record on disk of what a move creates in its destination, kept while it carries files in
 // the administrators' folder, so that a later run can take back what a move that was cut short
@@ -34,7 +35,7 @@ public:
                const JournalSetting& setting);
     bool Intend(bool folder, const std::wstring& path);
     bool Prove(const std::wstring& path, const FileIdentity& identity);
-    bool KeepAside(const std::wstring& original, const std::wstring& aside);
+    bool KeepAside(const KeptAsideFile& kept);
     bool NoteStore(const JournalSetting& store);
     // Puts everything written so far on the disk and waits for it; false when the journal was
     // ended meanwhile.
@@ -54,6 +55,7 @@ private:
     std::wstring m_path;
     std::function<void()> m_pump;
     HANDLE m_file = INVALID_HANDLE_VALUE;
+    bool m_made = false;         // this run made the file at m_path
     HANDLE m_diskFile = nullptr; // the same file, for the thread that puts it on disk
     DWORD m_error = 0;
     HANDLE m_flusher = nullptr;
@@ -62,5 +64,6 @@ private:
     HANDLE m_done = nullptr;    // it has, since the last request
 };
 
-// Where the journal of the change that the lock named `key` guards lies in `folder`.
-std::wstring JournalPath(const std::wstring& folder, const std::wstring& key);
+// The journals in `folder` of the changes that the lock named `key` guards, oldest first: each
+// run keeps its own, so that a new run never overwrites what an earlier one left to account for.
+std::vector<std::wstring> JournalPaths(const std::wstring& folder, const std::wstring& key);

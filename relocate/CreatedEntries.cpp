@@ -48,15 +48,15 @@ bool CCreatedEntries::Completed(const std::wstring& path, const FileIdentity* id
     return m_journal == nullptr || !proof.proved || m_journal->Prove(path, proof.identity);
 }
 
-bool CCreatedEntries::KeepAside(const std::wstring& original, const std::wstring& aside)
+bool CCreatedEntries::KeepAside(const KeptAsideFile& kept)
 {
-    m_keptAside.emplace_back(original, aside);
-    return m_journal == nullptr || m_journal->KeepAside(original, aside);
+    m_keptAside.push_back(kept);
+    return m_journal == nullptr || m_journal->KeepAside(kept);
 }
 
 void CCreatedEntries::ForgetKeptAside(const std::wstring& original)
 {
-    if (!m_keptAside.empty() && m_keptAside.back().first == original)
+    if (!m_keptAside.empty() && m_keptAside.back().original == original)
         m_keptAside.pop_back();
 }
 
@@ -101,9 +101,10 @@ bool CCreatedEntries::Remove(const std::wstring& path)
         return false;
     m_entries.erase(found);
     for (auto kept = m_keptAside.begin(); kept != m_keptAside.end(); ++kept)
-        if (kept->first == path)
+        if (kept->original == path)
         {
-            const bool back = MoveFileExW(kept->second.c_str(), path.c_str(), 0) != FALSE;
+            const bool back =
+                IsKeptOriginal(*kept) && MoveFileExW(kept->aside.c_str(), path.c_str(), 0) != FALSE;
             m_keptAside.erase(kept);
             return back;
         }
@@ -124,10 +125,11 @@ std::vector<std::wstring> CCreatedEntries::Undo(const std::function<void(size_t)
         if (undone)
             undone(++count);
     }
+    // An original that is no longer where it was kept is not the move's to put back.
     for (auto kept = m_keptAside.rbegin(); kept != m_keptAside.rend(); ++kept)
     {
-        if (!MoveFileExW(kept->second.c_str(), kept->first.c_str(), 0))
-            left.push_back(kept->second);
+        if (IsKeptOriginal(*kept) && !MoveFileExW(kept->aside.c_str(), kept->original.c_str(), 0))
+            left.push_back(kept->aside);
         if (undone)
             undone(++count);
     }
@@ -140,7 +142,8 @@ std::vector<std::wstring> CCreatedEntries::Undo(const std::function<void(size_t)
 
 void CCreatedEntries::DropKeptAside()
 {
-    for (const auto& kept : m_keptAside)
-        DeleteFileW(kept.second.c_str());
+    for (const KeptAsideFile& kept : m_keptAside)
+        if (IsKeptOriginal(kept))
+            DeleteFileW(kept.aside.c_str());
     m_keptAside.clear();
 }

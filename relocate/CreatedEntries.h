@@ -37,7 +37,7 @@ public:
     // The file at `path` that this command made is written whole (again): its size and time
     // prove it too.
     bool Completed(const std::wstring& path, const FileIdentity* identity = nullptr);
-    bool KeepAside(const std::wstring& original, const std::wstring& aside);
+    bool KeepAside(const KeptAsideFile& kept);
     // The original at `original` was not kept aside after all: it stands where it stood.
     void ForgetKeptAside(const std::wstring& original);
 
@@ -71,5 +71,5 @@ private:
     std::unordered_map<std::wstring, ULONGLONG> m_intended;
     std::unordered_map<std::wstring, EntryProof> m_entries;
     std::vector<std::wstring> m_order;
-    std::vector<std::pair<std::wstring, std::wstring>> m_keptAside;
+    std::vector<KeptAsideFile> m_keptAside;
 };

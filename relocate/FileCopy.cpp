@@ -284,14 +284,26 @@ bool CCopyTarget::Complete(const FileIdentity& whole)
         m_created.Completed(m_destination, &whole);
         return true;
     }
-    std::wstring aside;
+    FileIdentity original;
+    if (!ReadEntryIdentity(m_destination, original))
+    {
+        SetErrnoFromLastError();
+        Discard();
+        return false;
+    }
+    KeptAsideFile kept{m_destination, std::wstring(), original.volume, original.index};
     bool keptAside = false;
     for (int attempt = 0; attempt < kMostNameAttempts && !keptAside; ++attempt)
     {
-        aside = NameBeside(m_destination);
-        m_created.KeepAside(m_destination, aside);
-        keptAside = MoveFileExW(m_destination.c_str(), aside.c_str(), 0) != FALSE;
-        if (!keptAside && GetLastError() != ERROR_ALREADY_EXISTS)
+        kept.aside = NameBeside(m_destination);
+        if (GetFileAttributesW(kept.aside.c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        m_created.KeepAside(kept);
+        keptAside = MoveFileExW(m_destination.c_str(), kept.aside.c_str(), 0) != FALSE;
+        const DWORD error = GetLastError();
+        if (!keptAside)
+            m_created.ForgetKeptAside(m_destination);
+        if (!keptAside && error != ERROR_ALREADY_EXISTS)
             break;
     }
     if (keptAside && MoveFileExW(m_temporary.c_str(), m_destination.c_str(), 0))
@@ -302,9 +314,9 @@ bool CCopyTarget::Complete(const FileIdentity& whole)
     }
     SetErrnoFromLastError();
     const int error = errno;
-    if (keptAside)
-        MoveFileExW(aside.c_str(), m_destination.c_str(), 0);
-    m_created.ForgetKeptAside(m_destination);
+    // An original that cannot be put back stays on the list, for the rollback to name it.
+    if (keptAside && MoveFileExW(kept.aside.c_str(), m_destination.c_str(), 0))
+        m_created.ForgetKeptAside(m_destination);
     Discard();
     errno = error;
     return false;

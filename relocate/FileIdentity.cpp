@@ -172,6 +172,14 @@ bool IsProvedBy(const FileIdentity& now, const EntryProof& proof)
             (now.size == made.size && SameTime(now.lastWrite, made.lastWrite)));
 }
 
+bool IsKeptOriginal(const KeptAsideFile& kept)
+{
+    FileIdentity now;
+    return ReadEntryIdentity(kept.aside, now) &&
+           (now.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+           now.volume == kept.volume && now.index == kept.index;
+}
+
 bool DeleteOnClose(HANDLE file)
 {
     FILE_DISPOSITION_INFO disposition = {TRUE};

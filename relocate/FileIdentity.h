@@ -52,6 +52,19 @@ struct EntryProof
 // folder, and the same object, written whole the same size and time (made after, unproved).
 bool IsProvedBy(const FileIdentity& now, const EntryProof& proof);
 
+// A file of the destination kept aside under another name while a copy took its place; the
+// original's identity tells it from whatever else may come to stand at that name.
+struct KeptAsideFile
+{
+    std::wstring original;
+    std::wstring aside;
+    unsigned long volume = 0;
+    unsigned long long index = 0;
+};
+
+// True when the entry at `kept.aside` is still the original kept aside there.
+bool IsKeptOriginal(const KeptAsideFile& kept);
+
 // Marks the file open as `file` (opened with DELETE access) for removal when its last handle
 // closes; false when the platform refuses.
 bool DeleteOnClose(HANDLE file);

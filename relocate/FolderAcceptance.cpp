@@ -6,8 +6,8 @@
 #include "config/QueueList.h"
 #include "config/ServerSettings.h"
 #include "config/StorableFolder.h"
-#include "relocate/FileIdentity.h"
 #include "relocate/DirectoryPrimitives.h"
+#include "relocate/FileIdentity.h"
 #include "relocate/Reporting.h"
 #include "res/resource.h"
 
@@ -37,13 +37,15 @@ namespace
 bool IsOrHoldsFolder(const FileIdentity& holder, const std::string& folder)
 {
     FileIdentity inner;
-    return !folder.empty() && ReadFileIdentity(WidenText(folder), inner) && IsOrHolds(holder, inner);
+    return !folder.empty() && ReadFileIdentity(WidenText(folder), inner) &&
+           IsOrHolds(holder, inner);
 }
 
 bool IsInFolder(const FileIdentity& chosen, const std::string& folder)
 {
     FileIdentity outer;
-    return !folder.empty() && ReadFileIdentity(WidenText(folder), outer) && IsOrHolds(outer, chosen);
+    return !folder.empty() && ReadFileIdentity(WidenText(folder), outer) &&
+           IsOrHolds(outer, chosen);
 }
 
 bool IsSameFolder(const FileIdentity& chosen, const std::string& folder)

@@ -136,8 +136,10 @@ void ReadLine(const std::string& line, ULONGLONG begunAt, JournalContents& conte
             Prove(contents, FromUtf8(fields[0]), fields);
         break;
     case kKeptAsideTag:
-        if (fields.size() == 2)
-            contents.keptAside.emplace_back(FromUtf8(fields[0]), FromUtf8(fields[1]));
+        if (fields.size() == 4)
+            contents.keptAside.push_back({FromUtf8(fields[0]), FromUtf8(fields[1]),
+                                          static_cast<unsigned long>(Number(fields[2])),
+                                          Number(fields[3])});
         break;
     default:
         break;
@@ -174,9 +176,10 @@ std::string Proof(const std::wstring& path, const FileIdentity& identity)
                  std::to_string(identity.size), std::to_string(TimeValue(identity.lastWrite))});
 }
 
-std::string KeptAside(const std::wstring& original, const std::wstring& aside)
+std::string KeptAside(const KeptAsideFile& kept)
 {
-    return Line(kKeptAsideTag, {Utf8(original), Utf8(aside)});
+    return Line(kKeptAsideTag, {Utf8(kept.original), Utf8(kept.aside), std::to_string(kept.volume),
+                                std::to_string(kept.index)});
 }
 
 std::string Store(const JournalSetting& store)
@@ -194,7 +197,7 @@ std::string Text(const JournalContents& contents)
             text += Proof(entry.path, entry.proof.identity);
     }
     for (const auto& kept : contents.keptAside)
-        text += KeptAside(kept.first, kept.second);
+        text += KeptAside(kept);
     return text;
 }
 

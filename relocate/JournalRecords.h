@@ -33,8 +33,8 @@ struct JournalContents
     JournalSetting setting;            // none in a journal of an earlier version
     std::vector<JournalEntry> entries; // in the order they were made
     // Files that were in the destination before, each kept aside under another name while a
-    // copy took its place: original, then where it was kept.
-    std::vector<std::pair<std::wstring, std::wstring>> keptAside;
+    // copy took its place.
+    std::vector<KeptAsideFile> keptAside;
     bool storeNoted = false;
     JournalSetting store; // the value the move was about to store
 };
@@ -46,7 +46,7 @@ std::string Destination(const std::wstring& destination);
 std::string Setting(const JournalSetting& setting);
 std::string Intent(bool folder, const std::wstring& path, ULONGLONG intendedAt);
 std::string Proof(const std::wstring& path, const FileIdentity& identity);
-std::string KeptAside(const std::wstring& original, const std::wstring& aside);
+std::string KeptAside(const KeptAsideFile& kept);
 std::string Store(const JournalSetting& store);
 
 // The text of a whole journal that says `contents` (what a cleanup could not remove).

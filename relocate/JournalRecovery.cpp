@@ -113,20 +113,16 @@ bool StoreWasMade(const JournalContents& contents)
 // The originals a stored move kept aside go, as the move itself would have removed them.
 void RemoveKeptAside(const JournalContents& contents)
 {
-    for (const auto& kept : contents.keptAside)
-    {
-        FileIdentity aside;
-        if (LiesInside(kept.second, contents.destination) &&
-            ReadEntryIdentity(kept.second, aside) &&
-            (aside.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0)
-            DeleteFileW(kept.second.c_str());
-    }
+    for (const KeptAsideFile& kept : contents.keptAside)
+        if (LiesInside(kept.aside, contents.destination) && IsKeptOriginal(kept))
+            DeleteFileW(kept.aside.c_str());
 }
 
-// Takes the move back as far as can be proved; gives what is left, and what it removed in
-// `removed`.
+// Takes the move back as far as can be proved; gives what is left for a later run, what it
+// removed in `removed`, and in `others` what stands at an entry's path now and is not the
+// move's (named once, never removed).
 JournalContents TakeBack(const JournalContents& contents, CReporter& reporter,
-                         std::vector<std::wstring>& removed)
+                         std::vector<std::wstring>& removed, std::vector<std::wstring>& others)
 {
     JournalContents left = contents;
     left.entries.clear();
@@ -149,6 +145,8 @@ JournalContents TakeBack(const JournalContents& contents, CReporter& reporter,
             continue;
         if (RemoveEntryIfProved(entry->path, proof, other))
             removed.push_back(entry->path);
+        else if (other)
+            others.push_back(entry->path);
         else
             left.entries.insert(left.entries.begin(), *entry);
         reporter.SetDone(++done, 0);
@@ -156,11 +154,9 @@ JournalContents TakeBack(const JournalContents& contents, CReporter& reporter,
     }
     for (auto kept = contents.keptAside.rbegin(); kept != contents.keptAside.rend(); ++kept)
     {
-        FileIdentity aside;
-        if (LiesInside(kept->first, contents.destination) &&
-            LiesInside(kept->second, contents.destination) &&
-            ReadEntryIdentity(kept->second, aside) &&
-            !MoveFileExW(kept->second.c_str(), kept->first.c_str(), 0))
+        if (LiesInside(kept->original, contents.destination) &&
+            LiesInside(kept->aside, contents.destination) && IsKeptOriginal(*kept) &&
+            !MoveFileExW(kept->aside.c_str(), kept->original.c_str(), 0))
             left.keptAside.insert(left.keptAside.begin(), *kept);
         reporter.SetDone(++done, 0);
         reporter.Pump();
@@ -173,8 +169,8 @@ std::vector<std::wstring> PathsOf(const JournalContents& left)
     std::vector<std::wstring> paths;
     for (const JournalEntry& entry : left.entries)
         paths.push_back(entry.path);
-    for (const auto& kept : left.keptAside)
-        paths.push_back(kept.second);
+    for (const KeptAsideFile& kept : left.keptAside)
+        paths.push_back(kept.aside);
     return paths;
 }
 
@@ -203,13 +199,16 @@ std::vector<InterruptedChange> FindInterruptedChanges(const std::wstring& folder
                                                       const CChangeLock& lock)
 {
     std::vector<InterruptedChange> changes;
-    InterruptedChange change;
-    if (ReadTrustedJournal(JournalPath(folder, lock.Key()), change))
-        changes.push_back(change);
-    InterruptedChange earlier;
-    if (lock.EarlierKey() != lock.Key() &&
-        ReadTrustedJournal(JournalPath(folder, lock.EarlierKey()), earlier))
-        changes.push_back(earlier);
+    std::vector<std::wstring> paths = JournalPaths(folder, lock.Key());
+    if (lock.EarlierKey() != lock.Key())
+        for (const std::wstring& earlier : JournalPaths(folder, lock.EarlierKey()))
+            paths.push_back(earlier);
+    for (const std::wstring& path : paths)
+    {
+        InterruptedChange change;
+        if (ReadTrustedJournal(path, change))
+            changes.push_back(change);
+    }
     return changes;
 }
 
@@ -228,14 +227,24 @@ void CleanUpInterrupted(const InterruptedChange& change, const std::string& serv
     else
     {
         std::vector<std::wstring> removed;
-        const JournalContents left = TakeBack(contents, reporter, removed);
+        std::vector<std::wstring> paths;
+        const JournalContents left = TakeBack(contents, reporter, removed, paths);
         reporter.EndProgress();
-        const std::vector<std::wstring> paths = PathsOf(left);
+        const std::vector<std::wstring> stuck = PathsOf(left);
+        paths.insert(paths.begin(), stuck.begin(), stuck.end());
         if (!paths.empty())
         {
-            KeepJournalOf(change.journal, left);
             AuditLeftBehind(SettingName(contents), paths);
             ReportCopiesLeft(reporter, paths);
+        }
+        if (!stuck.empty())
+        {
+            KeepJournalOf(change.journal, left);
+            return;
+        }
+        if (!paths.empty())
+        {
+            DeleteFileW(change.journal.c_str());
             return;
         }
         if (!removed.empty())
