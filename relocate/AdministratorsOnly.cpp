@@ -60,6 +60,15 @@ bool IsTrustedOwner(PSID owner)
            (IsAdministratorsOrSystem(owner) || (IsElevated() && IsCallerSid(owner)));
 }
 
+// Entries that grant rights, of whatever kind: one of a kind whose account is not read the
+// plain way counts as granting them to others.
+bool IsAllowEntry(BYTE type)
+{
+    return type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_ALLOWED_COMPOUND_ACE_TYPE ||
+           type == ACCESS_ALLOWED_OBJECT_ACE_TYPE || type == ACCESS_ALLOWED_CALLBACK_ACE_TYPE ||
+           type == ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE;
+}
+
 bool LetsOthersChange(PACL list, PSID owner)
 {
     // No list at all lets everyone do everything.
@@ -68,13 +77,17 @@ bool LetsOthersChange(PACL list, PSID owner)
     for (DWORD i = 0; i < list->AceCount; ++i)
     {
         ACE_HEADER* header = nullptr;
-        if (!GetAce(list, i, reinterpret_cast<void**>(&header)) ||
-            header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE))
+        if (!GetAce(list, i, reinterpret_cast<void**>(&header)) || !IsAllowEntry(header->AceType) ||
+            (header->AceFlags & INHERIT_ONLY_ACE))
             continue;
+        // Every kind of entry keeps its rights first; only the plain kind keeps its account next.
         const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+        if ((ace->Mask & kChangeRights) == 0)
+            continue;
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE)
+            return true;
         PSID sid = const_cast<DWORD*>(&ace->SidStart);
-        if ((ace->Mask & kChangeRights) != 0 && !IsAdministratorsOrSystem(sid) &&
-            !(owner != nullptr && EqualSid(sid, owner)))
+        if (!IsAdministratorsOrSystem(sid) && !(owner != nullptr && EqualSid(sid, owner)))
             return true;
     }
     return false;

@@ -78,7 +78,11 @@ bool CChangeJournal::Begin(const std::wstring& folder, const std::wstring& key,
     m_request = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     m_done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     m_flusher = CreateThread(nullptr, 0, PutOnDisk, this, 0, nullptr);
-    return Write(journal::Header() + journal::Destination(destination) + journal::Setting(setting));
+    // The destination as the move found it: a folder put at its path since is not its.
+    FileIdentity identity;
+    ReadEntryIdentity(destination, identity);
+    return Write(journal::Header() + journal::Destination(destination, identity) +
+                 journal::Setting(setting));
 }
 
 // Puts the journal on disk once a second, and whenever asked; the thread that writes it never

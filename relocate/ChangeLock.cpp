@@ -12,6 +12,7 @@ namespace
 {
 const wchar_t kLockExtension[] = L".lock";
 const DWORD kWaitSliceMs = 50;
+const ULONGLONG kDeletePendingMs = 1000;
 
 // FNV-1a over the case-folded path: a file name short enough whatever the path.
 std::wstring HashOf(std::wstring path)
@@ -72,7 +73,8 @@ CChangeLock::~CChangeLock()
 CChangeLock::Result CChangeLock::Take(DWORD waitMs, const std::function<bool()>& keepWaiting)
 {
     CAdministratorsOnly access;
-    const ULONGLONG end = GetTickCount64() + waitMs;
+    const ULONGLONG start = GetTickCount64();
+    const ULONGLONG end = start + waitMs;
     for (;;)
     {
         m_file = CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, access.Attributes(),
@@ -80,13 +82,18 @@ CChangeLock::Result CChangeLock::Take(DWORD waitMs, const std::function<bool()>&
         if (m_file != INVALID_HANDLE_VALUE)
             return Result::kTaken;
         m_error = GetLastError();
-        if (m_error != ERROR_SHARING_VIOLATION)
-            return Result::kDenied;
         const ULONGLONG now = GetTickCount64();
-        if (now >= end || (keepWaiting && !keepWaiting()))
+        // A lock file deleted by its last holder while another program (a scanner) still had it
+        // open refuses every open until that program lets go: for a moment that is no refusal
+        // of rights.
+        const bool deletePending = m_error == ERROR_ACCESS_DENIED && now - start < kDeletePendingMs;
+        if (m_error != ERROR_SHARING_VIOLATION && !deletePending)
+            return Result::kDenied;
+        if (!deletePending && (now >= end || (keepWaiting && !keepWaiting())))
             return Result::kBusy;
         // Sleeps the slice, answering what is sent meanwhile: the event never comes.
-        WaitAnsweringSentMessages(GetCurrentProcess(),
-                                  static_cast<DWORD>(std::min<ULONGLONG>(end - now, kWaitSliceMs)));
+        const ULONGLONG until = deletePending ? start + kDeletePendingMs : end;
+        WaitAnsweringSentMessages(GetCurrentProcess(), static_cast<DWORD>(std::min<ULONGLONG>(
+                                                           until - now, kWaitSliceMs)));
     }
 }

@@ -227,8 +227,11 @@ CommandResult CCommandRun::End(CommandOutcome outcome)
 {
     if (m_finished)
         return m_result;
-    // A cancel that the user asked for, not one that a failure ended in.
-    if (Cancelled() && (outcome == CommandOutcome::kFailed || outcome == CommandOutcome::kTryLater))
+    // A cancel that the user asked for, not one that a failure ended in; a survey cut short by
+    // it has nothing to refuse.
+    if (Cancelled() &&
+        (outcome == CommandOutcome::kFailed || outcome == CommandOutcome::kTryLater ||
+         outcome == CommandOutcome::kRefused))
         outcome = CommandOutcome::kCancelled;
     const std::wstring failure = m_reporter.LastReported();
     // Copies that the profile may name after a failed store stay; so does the journal, whose
@@ -274,6 +277,9 @@ void CCommandRun::Abandon()
     const bool named = StoreLanded();
     const std::vector<std::wstring> left = named ? std::vector<std::wstring>() : m_created.Undo();
     m_journal.End(named || !left.empty());
+    AuditNotChanged(m_what, LoadResourceTextW(IDS_MOVE_CANCELLED));
+    if (!left.empty())
+        AuditLeftBehind(m_what, left);
     Finish(CommandOutcome::kCancelled);
 }
 

@@ -112,6 +112,11 @@ void ReadLine(const std::string& line, ULONGLONG begunAt, JournalContents& conte
     {
     case kDestinationTag:
         contents.destination = FromUtf8(fields[0]);
+        if (fields.size() == 3)
+        {
+            contents.destinationIdentity.volume = static_cast<unsigned long>(Number(fields[1]));
+            contents.destinationIdentity.index = Number(fields[2]);
+        }
         break;
     case kSettingTag:
     case kStoreTag:
@@ -154,9 +159,10 @@ std::string Header()
     return std::string(kHeader) + kLineEnd;
 }
 
-std::string Destination(const std::wstring& destination)
+std::string Destination(const std::wstring& destination, const FileIdentity& identity)
 {
-    return Line(kDestinationTag, {Utf8(destination)});
+    return Line(kDestinationTag, {Utf8(destination), std::to_string(identity.volume),
+                                  std::to_string(identity.index)});
 }
 
 std::string Setting(const JournalSetting& setting)
@@ -189,7 +195,8 @@ std::string Store(const JournalSetting& store)
 
 std::string Text(const JournalContents& contents)
 {
-    std::string text = Header() + Destination(contents.destination) + Setting(contents.setting);
+    std::string text = Header() + Destination(contents.destination, contents.destinationIdentity) +
+                       Setting(contents.setting);
     for (const JournalEntry& entry : contents.entries)
     {
         text += Intent(entry.proof.folder, entry.path, entry.proof.madeAfter);

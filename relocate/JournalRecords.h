@@ -30,6 +30,7 @@ struct JournalEntry
 struct JournalContents
 {
     std::wstring destination;
+    FileIdentity destinationIdentity;  // its volume and index as the move began; 0: unknown
     JournalSetting setting;            // none in a journal of an earlier version
     std::vector<JournalEntry> entries; // in the order they were made
     // Files that were in the destination before, each kept aside under another name while a
@@ -42,7 +43,7 @@ struct JournalContents
 namespace journal
 {
 std::string Header();
-std::string Destination(const std::wstring& destination);
+std::string Destination(const std::wstring& destination, const FileIdentity& identity);
 std::string Setting(const JournalSetting& setting);
 std::string Intent(bool folder, const std::wstring& path, ULONGLONG intendedAt);
 std::string Proof(const std::wstring& path, const FileIdentity& identity);

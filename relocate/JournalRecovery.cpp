@@ -91,6 +91,18 @@ bool IsInUse(const JournalContents& contents, const std::string& serverProfilePa
     return false;
 }
 
+// True unless the destination's path now leads to a link, or to another folder than the one the
+// move began in (as far as the journal knows it); nothing there is no other folder.
+bool IsWhereTheMoveWas(const JournalContents& contents)
+{
+    FileIdentity now;
+    const FileIdentity& then = contents.destinationIdentity;
+    if (!ReadEntryIdentity(contents.destination, now))
+        return true;
+    return (now.attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+           (then.index == 0 || (now.volume == then.volume && now.index == then.index));
+}
+
 // How the event log names the setting of a journal ("directory of queue Alpha").
 std::wstring SettingName(const JournalContents& contents)
 {
@@ -218,6 +230,14 @@ void CleanUpInterrupted(const InterruptedChange& change, const std::string& serv
     const JournalContents& contents = change.contents;
     if (StoreWasMade(contents))
         RemoveKeptAside(contents);
+    else if (!IsWhereTheMoveWas(contents))
+    {
+        // Nothing is removed through a link, nor from another folder put in the destination's
+        // place: what the move made is named for the administrator to look after.
+        const std::vector<std::wstring> paths = PathsOf(contents);
+        AuditLeftBehind(SettingName(contents), paths);
+        ReportCopiesLeft(reporter, paths);
+    }
     else if (IsInUse(contents, serverProfilePath))
     {
         AuditNotCleanedUp(contents.destination);

@@ -212,4 +212,22 @@ TEST(AdministratorsOnlyTest, OnlyAnAdministratorsOwnerAndListLeaveTheFolderToAdm
         EXPECT_EQ(ChangersOf(descriptor), c.second) << Narrow(c.first);
         LocalFree(descriptor);
     }
+    // An entry of another kind that grants the right to change counts as granting it to others.
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    BYTE admins[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof admins;
+    ASSERT_TRUE(CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &size));
+    SetSecurityDescriptorOwner(&descriptor, admins, FALSE);
+    alignas(DWORD) BYTE list[256];
+    InitializeAcl(reinterpret_cast<PACL>(list), sizeof list, ACL_REVISION_DS);
+    // An object entry naming no object kind: its account follows its flags at once.
+    alignas(DWORD) BYTE entry[64] = {};
+    const WORD entrySize = static_cast<WORD>(3 * sizeof(DWORD) + GetLengthSid(admins));
+    *reinterpret_cast<ACE_HEADER*>(entry) = {ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0, entrySize};
+    reinterpret_cast<DWORD*>(entry)[1] = FILE_ALL_ACCESS;
+    CopySid(GetLengthSid(admins), entry + 3 * sizeof(DWORD), admins);
+    ASSERT_TRUE(AddAce(reinterpret_cast<PACL>(list), ACL_REVISION_DS, MAXDWORD, entry, entrySize));
+    SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(list), FALSE);
+    EXPECT_EQ(ChangersOf(&descriptor), Changers::kOthersWrite);
 }
