@@ -59,16 +59,18 @@ bool NamesNoFolderOfItsOwn(const std::wstring& operand)
 // long form, as the profile should store it), then accepted as Browse accepts a chosen folder.
 bool ResolveFolder(const std::wstring& operand, CReporter& reporter, std::string& folder)
 {
-    if (NamesNoFolderOfItsOwn(operand))
+    // Whatever its length, never the relative operand itself: a path too long is refused whole.
+    std::wstring path(GetFullPathNameW(operand.c_str(), 0, nullptr, nullptr), L'\0');
+    const DWORD written = GetFullPathNameW(operand.c_str(), static_cast<DWORD>(path.size()),
+                                           path.empty() ? nullptr : &path[0], nullptr);
+    path.resize(written < path.size() ? written : 0);
+    if (NamesNoFolderOfItsOwn(operand) || path.empty())
     {
         ReportFormatted(reporter, IDS_NOT_A_FULL_PATH, MB_ICONINFORMATION, {operand});
         return false;
     }
-    wchar_t full[MAX_PATH] = L"";
-    DWORD length = GetFullPathNameW(operand.c_str(), MAX_PATH, full, nullptr);
-    std::wstring path = length > 0 && length < MAX_PATH ? full : operand;
     wchar_t longer[MAX_PATH] = L"";
-    length = GetLongPathNameW(path.c_str(), longer, MAX_PATH);
+    DWORD length = GetLongPathNameW(path.c_str(), longer, MAX_PATH);
     if (length > 0 && length < MAX_PATH)
         path = longer;
     // D:\spool\ is D:\spool, as Browse gives it; a drive's root keeps its backslash.

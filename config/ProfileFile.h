@@ -25,8 +25,8 @@ public:
                           const char* defaultValue = nullptr) const;
     // Creates the file, section or key as needed. Returns the platform's success flag.
     BOOL WriteString(const char* section, const char* key, const char* value) const;
-    // Removes [section] key. With both null it removes nothing and puts every change made so
-    // far to the file on disk (a flush).
+    // Removes [section] key. With both null it removes nothing and writes every change made so
+    // far out to the file (a flush of the platform's cache of profiles).
     BOOL DeleteKey(const char* section, const char* key) const;
     UINT GetInt(const char* section, const char* key, int defaultValue) const;
     // 1 when GetInt gives a nonzero value, else 0.

@@ -35,11 +35,21 @@ CCommandRun::CCommandRun(const std::string& serverProfilePath, const CProfileFil
 {
 }
 
-// Only an exception that Run does not catch leaves a run unfinished.
+// Only an exception that Run does not catch leaves a run unfinished. A destructor must not
+// throw: a rollback that fails keeps the journal, for a later run to clean up after.
 CCommandRun::~CCommandRun()
 {
-    if (!m_finished)
-        m_journal.End(!RollBack().empty());
+    if (m_finished)
+        return;
+    bool left = true;
+    try
+    {
+        left = !RollBack().empty();
+    }
+    catch (...)
+    {
+    }
+    m_journal.End(left);
 }
 
 CommandResult CCommandRun::Run(const std::function<CommandResult()>& steps)

@@ -27,7 +27,8 @@ class CContentMover;
 //   with NoteStore and puts the journal on disk with AwaitJournal.
 // - The steps end in Store (the change, stored and told), or in End with how they ended.
 // Whatever does not end in a stored change removes what it created again, however it ends (a
-// failure, a cancel, an exception, the session ending).
+// failure, a cancel, an exception, the session ending), unless a store that failed may have
+// left the profile naming the copies: those stay, with their journal.
 class CCommandRun
 {
 public:

@@ -34,11 +34,6 @@ std::wstring Below(const std::wstring& relative, const std::wstring& name)
     return relative.empty() ? name : JoinPath(relative, name);
 }
 
-bool SameTime(const FILETIME& first, const FILETIME& second)
-{
-    return CompareFileTime(&first, &second) == 0;
-}
-
 // Gives a folder of the destination its source's last-write time, once its contents are in.
 void CopyFolderTime(const std::wstring& from, const std::wstring& to)
 {

@@ -196,8 +196,9 @@ bool IsLinkEntry(const FoundEntry& entry)
 {
     if (!(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return false;
-    return entry.reparseTag == IO_REPARSE_TAG_SYMLINK ||
-           entry.reparseTag == IO_REPARSE_TAG_MOUNT_POINT || entry.reparseTag == 0;
+    // A tag that names another place (a link, a junction, a link of the Linux subsystem); others
+    // mark files that hold their own data (deduplicated, compressed, held in the cloud).
+    return IsReparseTagNameSurrogate(entry.reparseTag) || entry.reparseTag == 0;
 }
 
 bool IsLinkAt(const std::wstring& path)

@@ -83,9 +83,9 @@ bool FindEntries(const std::wstring& pattern, std::vector<FoundEntry>& entries,
 // True for a directory entry (attributes known).
 bool IsFolderAttributes(DWORD attributes);
 
-// True for an entry that leads elsewhere: a symbolic link or a junction (or a reparse point of
-// a kind the platform does not tell). Other reparse points, such as deduplicated files or
-// files kept in the cloud, are ordinary files.
+// True for an entry that leads elsewhere: a symbolic link, a junction, any reparse point whose
+// kind names another place, or one whose kind the platform does not tell. Other reparse points,
+// such as deduplicated files or files kept in the cloud, are ordinary files.
 bool IsLinkEntry(const FoundEntry& entry);
 
 // True when the existing entry at `path` leads elsewhere, as IsLinkEntry tells it.

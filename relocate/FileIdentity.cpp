@@ -75,12 +75,17 @@ bool ReadVolumeSerial(HANDLE file, FileIdentity& identity)
     }
     return true;
 }
+} // namespace
+
+ULONGLONG TimeValue(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
 
 bool SameTime(const FILETIME& first, const FILETIME& second)
 {
     return CompareFileTime(&first, &second) == 0;
 }
-} // namespace
 
 bool ReadHandleIdentity(HANDLE file, FileIdentity& identity)
 {
@@ -149,14 +154,6 @@ bool IsSameFileSystemObject(const std::wstring& first, const std::wstring& secon
     FileIdentity b;
     return ReadFileIdentity(first, a) && ReadFileIdentity(second, b) && IsSameObject(a, b);
 }
-
-namespace
-{
-ULONGLONG TimeValue(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-} // namespace
 
 bool IsProvedBy(const FileIdentity& now, const EntryProof& proof)
 {

@@ -16,6 +16,10 @@ struct FileIdentity
     FILETIME created = {};
 };
 
+// A file time as one number, and whether two are the same.
+ULONGLONG TimeValue(const FILETIME& time);
+bool SameTime(const FILETIME& first, const FILETIME& second);
+
 // The identity of what `path` names, following links; false when nothing can be opened there.
 bool ReadFileIdentity(const std::wstring& path, FileIdentity& identity);
 // The identity of the entry at `path` itself, a link as the link; false when there is none.

@@ -17,8 +17,8 @@ namespace
 const size_t kEntryNumberDigits = 10;
 const StoreResult kNotInCodePage = {false, ERROR_NO_UNICODE_TRANSLATION};
 
-// TotalDataFiles as the text it is: leading decimal digits, at most INT_MAX, so that a count of
-// billions stands for every entry instead of wrapping to a negative number.
+// TotalDataFiles as the text it is: leading decimal digits, held below overflow, so that a count
+// of billions stands for every entry instead of wrapping to a negative number.
 long long DataFileCount(const std::string& text)
 {
     if (text.empty() || text[0] == '-')

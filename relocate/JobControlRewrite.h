@@ -14,8 +14,9 @@
 // beyond the int range stands for all of them. Names are read exactly, whatever the file's
 // encoding; a file, key or path that the host code page cannot write exactly fails the
 // rewrite (ERROR_NO_UNICODE_TRANSLATION) before it changes anything of that entry. Shows
-// nothing; every change is checked, and the first that fails ends the rewrite and is
-// returned. `keepGoing`, when given, is called before each entry; false stops the rewrite.
+// nothing; every change is checked (a section's changes when the section is read back), and
+// the first failure found ends the rewrite and is returned. `keepGoing`, when given, is called
+// before each entry; false stops the rewrite.
 StoreResult RewriteJobControlFile(const std::wstring& jobFile, const std::string& oldQueueDir,
                                   const std::string& newQueueDir,
                                   const std::function<bool()>& keepGoing = nullptr);

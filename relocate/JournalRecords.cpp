@@ -53,11 +53,6 @@ ULONGLONG Number(const std::string& text)
     return std::strtoull(text.c_str(), nullptr, 10);
 }
 
-ULONGLONG TimeValue(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
 FILETIME FileTime(ULONGLONG value)
 {
     return {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};

@@ -16,11 +16,6 @@
 
 namespace
 {
-ULONGLONG TimeValue(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
 // The journal at `path`, when an administrator or this user wrote it.
 bool ReadTrustedJournal(const std::wstring& path, InterruptedChange& change)
 {

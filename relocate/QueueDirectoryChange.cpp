@@ -184,8 +184,15 @@ bool CQueueDirectoryChange::RewriteJobControlFiles(const std::vector<std::wstrin
     ULONGLONG updated = 0;
     for (const std::wstring& jobFile : jobFiles)
     {
-        // Until it is whole again, only its identity proves the copy.
-        m_run.Created().Made(false, jobFile);
+        // Only the move's own copy is rewritten; until it is whole again, its identity proves it.
+        FileIdentity copy;
+        if (!ReadEntryIdentity(jobFile, copy) || !m_run.Created().IsOwnFile(jobFile, copy))
+        {
+            ReportPathFailure(m_reporter, IDS_OPEN_WRITE_FAILED, jobFile,
+                              LoadResourceTextW(IDS_CHANGED_MEANWHILE));
+            return false;
+        }
+        m_run.Created().Made(false, jobFile, &copy);
         const StoreResult rewritten = RewriteJobControlFile(jobFile, m_storedDir, m_newQueueDir,
                                                             [this]
                                                             {

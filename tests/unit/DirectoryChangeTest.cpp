@@ -184,6 +184,23 @@ TEST_F(DirectoryChangeTest, AnExceptionACancelOrAChangeMeanwhileTakesBackTheCopi
     EXPECT_TRUE(SnapshotFiles(kNewDir).empty());
     EXPECT_EQ(Broadcasts(), 0u);
 
+    // A copy of a job replaced by another program before its rewrite is not the move's to write.
+    m_profile.WriteString("Alpha", "queuedir", kOldDir.c_str());
+    m_reporter.messages.clear();
+    const std::string job = kNewDir + "\\cf1.ini";
+    m_reporter.onStep = [&](const std::wstring& step)
+    {
+        if (step == L"Updating job files")
+            DeleteFileA(job.c_str()), WriteFileText(job, "another's");
+    };
+    EXPECT_FALSE(SetDir(kNewDir));
+    EXPECT_EQ(m_reporter.Texts(),
+              Texts{"Can't open file for writing:\n\t" + job +
+                    "\nthe file was changed by another program at the same time"});
+    EXPECT_EQ(SnapshotFiles(kNewDir),
+              (std::map<std::string, std::string>{{"cf1.ini", "another's"}}));
+    ASSERT_TRUE(DeleteFileA(job.c_str()));
+
     // After the store, an exception tells the truth: the change stands, and is recorded.
     m_reporter.messages.clear();
     m_records.clear();
