@@ -63,15 +63,20 @@ bool ReadVolumeSerial(HANDLE file, FileIdentity& identity)
         identity.volume = known->second;
         return true;
     }
+    // A volume that keeps no label answers only the question of a file's whole information.
     DWORD serial = 0;
-    if (!GetVolumeInformationByHandleW(file, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+    BY_HANDLE_FILE_INFORMATION information;
+    if (GetVolumeInformationByHandleW(file, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        identity.volume = serial;
+    else if (GetFileInformationByHandle(file, &information))
+        identity.volume = information.dwVolumeSerialNumber;
+    else
         return false;
-    identity.volume = serial;
     if (!holder.empty())
     {
         if (t_serials.size() >= kMostFoldersKept)
             t_serials.clear();
-        t_serials.emplace(holder, serial);
+        t_serials.emplace(holder, identity.volume);
     }
     return true;
 }
