@@ -3,7 +3,8 @@
 // without handling its messages meanwhile; where the command's time goes; and the dialog's
 // start-up with many queues listed.
 //
-//   setdir.exe [--small]   (--small: a tenth of the jobs, for a quick look)
+//   setdir.exe [--small | --jobs N]   (--small: a tenth of the jobs, for a quick look;
+//                                       --jobs N: one queue of N jobs, no targets)
 //
 // Each queue is made here: n job control files with one data file each, and queue.ini. The
 // command is timed from the click on "Set Dir" until the dialog has handled it. Its baseline
@@ -39,6 +40,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -65,9 +67,8 @@ struct Phases
     double listing = 0;
     double busyTest = 0;
     double copying = 0;
-    double relisting = 0;
     double rewrite = 0;
-    double store = 0;
+    double lastLook = 0; // the last listings of the old directory, and the store
     double journal = 0;
     double total = 0;
     double longestPumpGapMs = 0;
@@ -183,10 +184,10 @@ RewriteTiming MeasureRewrite(const std::string& set, const std::string& oldDir, 
         long long start = Now();
         bool stored = true;
         for (int job = 1; job <= jobs; ++job)
-            stored = RewriteJobControlFile(WidenText(rewritten + "\\" + JobName(job)), oldDir,
-                                           rewritten)
-                         .stored &&
-                     stored;
+            stored =
+                RewriteJobControlFile(WidenText(rewritten + "\\" + JobName(job)), oldDir, rewritten)
+                    .stored &&
+                stored;
         const double command = SecondsSince(start);
         DeleteAndSettle(rewritten);
         if (!stored)
@@ -276,22 +277,21 @@ BaselineRun RunBaseline(const std::string& oldDir, const std::string& copied, in
     return run;
 }
 
-// The steps the command reports, known by their texts up to the first argument.
+// The steps the command reports, in their order, known by their texts up to the first argument.
 enum Moment
 {
     kBusyTestBegins,
     kCopyingBegins, // the source is listed and counted first
     kListed,        // the first SetTotals: the copying itself begins
-    kRelistingBegins,
     kRewriteBegins,
-    kRewriteDone, // the last job control file updated
+    kLastLookBegins, // the old directory listed again, then the store
     kEnded,
     kMoments
 };
 
 // The part of the command that each moment begins.
-const char* const kPhaseNames[kMoments] = {"busy test",   "listing",     "copying", "re-listing",
-                                           "job rewrite", "job rewrite", "store"};
+const char* const kPhaseNames[kMoments] = {
+    "busy test", "listing", "copying", "job rewrite", "last look and store", "end"};
 
 double Between(long long from, long long to)
 {
@@ -315,16 +315,10 @@ public:
     void BeginStep(const std::wstring& text, ULONGLONG files, ULONGLONG bytes) override
     {
         CBenchReporter::BeginStep(text, files, bytes);
-        const Moment moments[] = {kBusyTestBegins, kCopyingBegins, kRelistingBegins,
-                                  kRewriteBegins};
-        m_inRewrite = false;
+        const Moment moments[] = {kBusyTestBegins, kCopyingBegins, kLastLookBegins, kRewriteBegins};
         for (size_t i = 0; i < m_steps.size(); ++i)
-        {
-            if (text.compare(0, m_steps[i].size(), m_steps[i]) != 0)
-                continue;
-            Note(moments[i]);
-            m_inRewrite = moments[i] == kRewriteBegins;
-        }
+            if (text.compare(0, m_steps[i].size(), m_steps[i]) == 0)
+                Note(moments[i]);
     }
     void SetTotals(ULONGLONG files, ULONGLONG bytes) override
     {
@@ -332,12 +326,6 @@ public:
         if (m_at[kListed] == 0)
             m_files = files;
         Note(kListed);
-    }
-    void SetDone(ULONGLONG files, ULONGLONG bytes) override
-    {
-        CBenchReporter::SetDone(files, bytes);
-        if (m_inRewrite)
-            m_at[kRewriteDone] = Now();
     }
     void Pump() override
     {
@@ -347,9 +335,8 @@ public:
     }
     void EndProgress() override
     {
-        // What follows the last job control file, up to here, is the store.
         if (m_at[kEnded] == 0)
-            NoteGap(m_inRewrite ? kPhaseNames[kEnded] : m_phase);
+            NoteGap(m_phase);
         CBenchReporter::EndProgress();
         Note(kEnded);
     }
@@ -391,7 +378,6 @@ private:
     std::vector<std::wstring> m_steps;
     long long m_at[kMoments];
     ULONGLONG m_files = 0;
-    bool m_inRewrite = false;
     long long m_pumpedAt = 0;
     const char* m_phase = "";
     long long m_longestGap = 0;
@@ -440,18 +426,15 @@ Phases MeasurePhases(const std::string& set, const std::string& oldDir)
         std::printf("  in process, message: %s\n", NarrowText(message).c_str());
 
     for (int moment = kBusyTestBegins; moment < kMoments; ++moment)
-        if (reporter.At(static_cast<Moment>(moment)) == 0 && moment != kRewriteDone)
+        if (reporter.At(static_cast<Moment>(moment)) == 0)
             return phases;
-    const long long rewriteDone =
-        reporter.At(kRewriteDone) != 0 ? reporter.At(kRewriteDone) : reporter.At(kRewriteBegins);
     // The busy test counts from the start: the server's lock and the listing of the job
     // control files that it examines come first.
     phases.busyTest = Between(start, reporter.At(kCopyingBegins));
     phases.listing = Between(reporter.At(kCopyingBegins), reporter.At(kListed));
-    phases.copying = Between(reporter.At(kListed), reporter.At(kRelistingBegins));
-    phases.relisting = Between(reporter.At(kRelistingBegins), reporter.At(kRewriteBegins));
-    phases.rewrite = Between(reporter.At(kRewriteBegins), rewriteDone);
-    phases.store = Between(rewriteDone, reporter.At(kEnded));
+    phases.copying = Between(reporter.At(kListed), reporter.At(kRewriteBegins));
+    phases.rewrite = Between(reporter.At(kRewriteBegins), reporter.At(kLastLookBegins));
+    phases.lastLook = Between(reporter.At(kLastLookBegins), reporter.At(kEnded));
     phases.total = Between(start, end);
     phases.complete = result.outcome == CommandOutcome::kChanged;
     phases.longestPumpGapMs = reporter.LongestPumpGapMs();
@@ -517,13 +500,13 @@ Timing Measure(int jobs)
                 rewrite.command.median, rewrite.direct.median);
     const Phases phases = MeasurePhases(set, oldDir);
     if (phases.complete)
-        std::printf("setdir %d jobs: listing %.2f s, busy test %.2f s, copying %.2f s, "
-                    "re-listing %.2f s, job rewrite %.2f s, store %.2f s, journal %.2f s "
+        std::printf("setdir %d jobs: busy test %.2f s, listing %.2f s, copying %.2f s, "
+                    "job rewrite %.2f s, last look and store %.2f s, journal %.2f s "
                     "(in process: %.2f s in all; longest time between two pumps %.0f ms, in "
                     "%s)\n",
-                    jobs, phases.listing, phases.busyTest, phases.copying, phases.relisting,
-                    phases.rewrite, phases.store, phases.journal, phases.total,
-                    phases.longestPumpGapMs, phases.longestPumpGapIn);
+                    jobs, phases.busyTest, phases.listing, phases.copying, phases.rewrite,
+                    phases.lastLook, phases.journal, phases.total, phases.longestPumpGapMs,
+                    phases.longestPumpGapIn);
     else
         std::printf("setdir %d jobs: the command run in process did not store its change; no "
                     "breakdown\n",
@@ -568,6 +551,7 @@ int main(int argc, char** argv)
 {
     const bool small = argc > 1 && std::strcmp(argv[1], "--small") == 0;
     const int scale = small ? 10 : 1;
+    const int onlyJobs = argc > 2 && std::strcmp(argv[1], "--jobs") == 0 ? std::atoi(argv[2]) : 0;
     s_app.Start(GetModuleHandleA(nullptr));
     // The in-process runs write no event log records.
     SetAuditWriter([](const AuditRecord&) {});
@@ -576,6 +560,12 @@ int main(int argc, char** argv)
     CopyFileA((ThisProgramDirectory() + "kel-admin.exe").c_str(), kTool.c_str(), FALSE);
     WriteFileText(kSystemProfile, "[Settings]\r\n");
 
+    if (onlyJobs > 0)
+    {
+        Measure(onlyJobs);
+        DeleteTree(kRoot);
+        return 0;
+    }
     std::vector<Timing> sizes;
     for (int jobs : {500, 2500, 10000})
         sizes.push_back(Measure(jobs / scale));

@@ -302,13 +302,11 @@ bool CContentMover::UnchangedSinceCopied(const std::wstring& relative,
 }
 
 // A job control file changed by the server may keep its size and, within the file system's
-// clock, its time: its copy is compared by content.
-void CContentMover::NoteContent(const std::wstring& relative, const std::wstring& name)
+// clock, its time: its copy is compared by content, kept as it was read for the copy.
+bool CContentMover::ComparesContent(const std::wstring& relative, const std::wstring& name) const
 {
-    CopiedFile& copied = m_carried[relative].files[name];
-    copied.contentKnown = relative.empty() && !m_contentPattern.empty() &&
-                          PathMatchSpecW(name.c_str(), m_contentPattern.c_str()) &&
-                          ReadSmallFile(DestinationOf(name), kMostContentCompared, copied.content);
+    return relative.empty() && !m_contentPattern.empty() &&
+           PathMatchSpecW(name.c_str(), m_contentPattern.c_str());
 }
 
 // On its second turn a file whose copy is as its source now stands is not written again.
@@ -331,12 +329,19 @@ CContentMover::Outcome CContentMover::CopyEntry(const std::wstring& relative,
     const std::wstring below = Below(relative, name);
     const std::wstring source = SourceOf(below);
     const bool first = m_counted.insert(source).second;
-    const CopyOutcome copied = CopyOneFile(source, DestinationOf(below), m_created, m_reporter,
-                                           [this, first](size_t bytes)
-                                           {
-                                               AddWork(0, first ? bytes : 0);
-                                               return !Cancelled();
-                                           });
+    std::string content;
+    bool contentKnown = ComparesContent(relative, name);
+    const CopyOutcome copied =
+        CopyOneFile(source, DestinationOf(below), m_created, m_reporter,
+                    [&](const char* data, size_t bytes)
+                    {
+                        contentKnown =
+                            contentKnown && content.size() + bytes <= kMostContentCompared;
+                        if (contentKnown)
+                            content.append(data, bytes);
+                        AddWork(0, first ? bytes : 0);
+                        return !Cancelled();
+                    });
     // No move goes on without its journal: what it makes must be known to a later cleanup.
     if (!m_created.Journaled())
     {
@@ -346,8 +351,7 @@ CContentMover::Outcome CContentMover::CopyEntry(const std::wstring& relative,
     auto& files = m_carried[relative].files;
     if (copied.result == CopyResult::kCopied)
     {
-        files[name] = {copied.bytes, copied.lastWrite, false, std::string()};
-        NoteContent(relative, name);
+        files[name] = {copied.bytes, copied.lastWrite, contentKnown, std::move(content)};
         HoldMoveAt("copy", m_reporter);
     }
     else if (copied.result != CopyResult::kSourceGone)

@@ -116,7 +116,7 @@ private:
     bool IsDestination(const std::wstring& path) const;
     bool IsWhereExpected(const FileIdentity& entered, const std::wstring& relative) const;
     bool UnchangedSinceCopied(const std::wstring& relative, const std::wstring& name) const;
-    void NoteContent(const std::wstring& relative, const std::wstring& name);
+    bool ComparesContent(const std::wstring& relative, const std::wstring& name) const;
     bool ReportWriteRefusal(const std::wstring& path, UINT reasonId);
     bool LiesInSource(const std::wstring& path) const;
     void AddWork(ULONGLONG files, ULONGLONG bytes);

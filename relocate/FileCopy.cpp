@@ -348,7 +348,7 @@ public:
     }
     CFileCopy(const CFileCopy&) = delete;
     CFileCopy& operator=(const CFileCopy&) = delete;
-    CopyOutcome Run(const std::function<bool(size_t)>& onBlock);
+    CopyOutcome Run(const std::function<bool(const char*, size_t)>& onBlock);
 
 private:
     CopyOutcome Failed(CopyResult result, UINT messageId, const std::wstring& path, int error);
@@ -467,7 +467,7 @@ CopyOutcome CFileCopy::Finish()
     return {CopyResult::kCopied, 0, m_bytes, m_lastWrite};
 }
 
-CopyOutcome CFileCopy::Run(const std::function<bool(size_t)>& onBlock)
+CopyOutcome CFileCopy::Run(const std::function<bool(const char*, size_t)>& onBlock)
 {
     if (m_from.size() > kLongestFilePath)
         return Failed(CopyResult::kSourceFailed, IDS_OPEN_READ_FAILED, m_from, ENAMETOOLONG);
@@ -518,7 +518,7 @@ CopyOutcome CFileCopy::Run(const std::function<bool(size_t)>& onBlock)
         // Only a whole block tells how fast the disk is: the last of a file may be a few bytes.
         if (static_cast<DWORD>(count) == block.size)
             block.size = NextBlockSize(block.size, MillisecondsSince(start));
-        if (onBlock && !onBlock(static_cast<size_t>(count)))
+        if (onBlock && !onBlock(data, static_cast<size_t>(count)))
         {
             CloseBoth();
             m_target.Discard();
@@ -529,7 +529,8 @@ CopyOutcome CFileCopy::Run(const std::function<bool(size_t)>& onBlock)
 } // namespace
 
 CopyOutcome CopyOneFile(const std::wstring& from, const std::wstring& to, CCreatedEntries& created,
-                        CReporter& reporter, const std::function<bool(size_t)>& onBlock)
+                        CReporter& reporter,
+                        const std::function<bool(const char*, size_t)>& onBlock)
 {
     return CFileCopy(from, to, created, reporter).Run(onBlock);
 }

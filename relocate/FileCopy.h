@@ -38,6 +38,7 @@ struct CopyOutcome
 // replaced at all when it is read-only, cannot be examined, or is a link to another place. A
 // file that `created` lists is overwritten in place.
 //
-// `onBlock`, when given, is called after each block with its size; it returns false to stop.
+// `onBlock`, when given, is called after each block with its bytes; it returns false to stop.
 CopyOutcome CopyOneFile(const std::wstring& from, const std::wstring& to, CCreatedEntries& created,
-                        CReporter& reporter, const std::function<bool(size_t)>& onBlock);
+                        CReporter& reporter,
+                        const std::function<bool(const char*, size_t)>& onBlock);

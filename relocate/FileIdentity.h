@@ -27,6 +27,24 @@ bool ReadEntryIdentity(const std::wstring& path, FileIdentity& identity);
 // The identity of an open file or directory.
 bool ReadHandleIdentity(HANDLE file, FileIdentity& identity);
 
+// The entry at a path, a link as the link, held open for its identity alone: no access to its
+// data is asked for, so that nobody is kept from opening it meanwhile.
+class CHeldEntry
+{
+public:
+    explicit CHeldEntry(const std::wstring& path);
+    ~CHeldEntry();
+    CHeldEntry(const CHeldEntry&) = delete;
+    CHeldEntry& operator=(const CHeldEntry&) = delete;
+    // False when nothing could be opened there.
+    bool ReadIdentity(FileIdentity& identity) const;
+    // Its size and last-write time as they are now, into `identity`.
+    bool ReadSizeAndTime(FileIdentity& identity) const;
+
+private:
+    HANDLE m_entry;
+};
+
 // True when both identities name the same object. An index of 0 is unknown; a match is
 // confirmed by the final path names, wherever the platform gives them.
 bool IsSameObject(const FileIdentity& first, const FileIdentity& second);

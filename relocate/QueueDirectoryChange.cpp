@@ -176,8 +176,9 @@ CommandResult CQueueDirectoryChange::CarryAndStore(CContentMover& mover)
 
 // Points the job control files that the move carried at the new directory; false after the
 // first that fails (IDS_STORE_FAILED) or once the user cancels. A job control file that was in
-// the new directory before belongs to another queue and is left as it is. Each rewritten copy
-// is proved anew, for the rollback.
+// the new directory before belongs to another queue and is left as it is. Each copy is held
+// open while it is rewritten, and proved anew from that handle for the rollback: the profile
+// functions write a file in place.
 bool CQueueDirectoryChange::RewriteJobControlFiles(const std::vector<std::wstring>& jobFiles)
 {
     m_reporter.BeginStep(LoadResourceTextW(IDS_STEP_UPDATING_JOBS), jobFiles.size(), 0);
@@ -185,8 +186,9 @@ bool CQueueDirectoryChange::RewriteJobControlFiles(const std::vector<std::wstrin
     for (const std::wstring& jobFile : jobFiles)
     {
         // Only the move's own copy is rewritten; until it is whole again, its identity proves it.
+        const CHeldEntry held(jobFile);
         FileIdentity copy;
-        if (!ReadEntryIdentity(jobFile, copy) || !m_run.Created().IsOwnFile(jobFile, copy))
+        if (!held.ReadIdentity(copy) || !m_run.Created().IsOwnFile(jobFile, copy))
         {
             ReportPathFailure(m_reporter, IDS_OPEN_WRITE_FAILED, jobFile,
                               LoadResourceTextW(IDS_CHANGED_MEANWHILE));
@@ -206,7 +208,7 @@ bool CQueueDirectoryChange::RewriteJobControlFiles(const std::vector<std::wstrin
             ReportStoreFailure(m_reporter, jobFile, rewritten);
             return false;
         }
-        if (!m_run.Created().Completed(jobFile))
+        if (!m_run.Created().Completed(jobFile, held.ReadSizeAndTime(copy) ? &copy : nullptr))
         {
             ReportJournalFailure(m_reporter, m_run.Created().JournalPath(),
                                  m_run.Created().JournalError());

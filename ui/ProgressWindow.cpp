@@ -16,6 +16,9 @@ const ULONGLONG kShowDelayMs = 500;
 // Pump does its work at most this often; the gaps between two rounds stay well within the
 // 100 ms in which a window should answer.
 const ULONGLONG kPumpIntervalMs = 20;
+// The counts are shown anew at most this often: often enough to be seen moving, and no more,
+// since each text set is redrawn and told to assistive technology.
+const ULONGLONG kShowIntervalMs = 100;
 // The progress bar's range.
 const int kBarRange = 1000;
 // Bounds the paint messages handled in one round, should a window not validate itself.
@@ -78,8 +81,11 @@ void CProgressWindow::Pump()
     m_nextPump = now + kPumpIntervalMs;
     if (GetSafeHwnd() == nullptr && !m_showFailed && now - m_start >= kShowDelayMs)
         Show();
-    if (GetSafeHwnd() != nullptr && m_changed)
+    if (GetSafeHwnd() != nullptr && m_changed && now >= m_nextShow)
+    {
+        m_nextShow = now + kShowIntervalMs;
         ShowCounts();
+    }
     HandleWaitingMessages();
 }
 
@@ -137,8 +143,7 @@ BOOL CProgressWindow::OnInitDialog()
 void CProgressWindow::ShowCounts()
 {
     m_changed = false;
-    HWND window = GetSafeHwnd();
-    SetDlgItemTextW(window, IDC_PROGRESS_STEP, m_step.c_str());
+    ShowText(IDC_PROGRESS_STEP, m_step);
     const std::wstring files =
         m_totalFiles == 0
             ? std::wstring()
@@ -147,10 +152,8 @@ void CProgressWindow::ShowCounts()
         m_totalBytes == 0
             ? std::wstring()
             : OfText(IDS_PROGRESS_BYTES, ByteSizeText(m_bytesDone), ByteSizeText(m_totalBytes));
-    SetDlgItemTextW(window, IDC_PROGRESS_FILES, files.c_str());
-    SetDlgItemTextW(window, IDC_PROGRESS_BYTES, bytes.c_str());
-    for (int text : {IDC_PROGRESS_STEP, IDC_PROGRESS_FILES, IDC_PROGRESS_BYTES})
-        DescribeByText(GetDlgItem(text));
+    ShowText(IDC_PROGRESS_FILES, files);
+    ShowText(IDC_PROGRESS_BYTES, bytes);
     // Bytes tell the progress of a copy best, large files included; files that of the rest.
     double fraction = 0;
     if (m_totalBytes != 0)
@@ -158,7 +161,20 @@ void CProgressWindow::ShowCounts()
     else if (m_totalFiles != 0)
         fraction = static_cast<double>(m_filesDone) / static_cast<double>(m_totalFiles);
     const int position = static_cast<int>(fraction * kBarRange);
-    SendDlgItemMessageA(window, IDC_PROGRESS_BAR, PBM_SETPOS, position, 0);
+    if (position != m_shownPosition)
+        SendDlgItemMessageA(GetSafeHwnd(), IDC_PROGRESS_BAR, PBM_SETPOS, position, 0);
+    m_shownPosition = position;
+}
+
+// A text is set, and its control described by it, only when it changed.
+void CProgressWindow::ShowText(int controlId, const std::wstring& text)
+{
+    std::wstring& shown = m_shownTexts[controlId];
+    if (text == shown)
+        return;
+    shown = text;
+    SetDlgItemTextW(GetSafeHwnd(), controlId, text.c_str());
+    DescribeByText(GetDlgItem(controlId));
 }
 
 void CProgressWindow::OnCancel()

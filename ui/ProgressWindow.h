@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 // Keeps the user-interface thread responsive through a long command that runs on that same
@@ -50,11 +51,13 @@ protected:
 private:
     void Show();
     void ShowCounts();
+    void ShowText(int controlId, const std::wstring& text);
     void ShowCancelState();
     void HandleWaitingMessages();
 
     ULONGLONG m_start;
     ULONGLONG m_nextPump = 0;
+    ULONGLONG m_nextShow = 0;
     bool m_closed = false;
     bool m_showFailed = false;
     bool m_cancelled = false;
@@ -66,4 +69,6 @@ private:
     ULONGLONG m_filesDone = 0;
     ULONGLONG m_bytesDone = 0;
     bool m_changed = false;
+    std::map<int, std::wstring> m_shownTexts; // as the window shows them, by control
+    int m_shownPosition = 0;
 };
