@@ -274,12 +274,12 @@ CContentMover::Outcome CContentMover::ReportSourceLink(const std::wstring& path)
     return Outcome::kFailed;
 }
 
-// True when this move copied the file and it stands as it stood then: the same content for a
-// file compared by content, else the same size and last-write time, asked of the file itself
-// (a folder's listing may lag behind a file held open for writing). A file gone since is
-// unchanged here: Settle removes its copy.
-bool CContentMover::UnchangedSinceCopied(const std::wstring& relative,
-                                         const std::wstring& name) const
+// True when this move copied the file and it stands as it stood then: the same size and
+// last-write time, asked of the file itself (a folder's listing may lag behind a file held open
+// for writing), or at the last look the same content for a file compared by content. A file
+// gone since is unchanged here: Settle removes its copy.
+bool CContentMover::UnchangedSinceCopied(const std::wstring& relative, const std::wstring& name,
+                                         bool lastLook) const
 {
     const auto folder = m_carried.find(relative);
     if (folder == m_carried.end())
@@ -295,7 +295,7 @@ bool CContentMover::UnchangedSinceCopied(const std::wstring& relative,
     if (size != copied->second.size)
         return false;
     std::string content;
-    if (copied->second.contentKnown)
+    if (lastLook && copied->second.contentKnown)
         return ReadSmallFile(source, kMostContentCompared, content) &&
                content == copied->second.content;
     return SameTime(now.ftLastWriteTime, copied->second.lastWrite);
@@ -309,11 +309,12 @@ bool CContentMover::ComparesContent(const std::wstring& relative, const std::wst
            PathMatchSpecW(name.c_str(), m_contentPattern.c_str());
 }
 
-// On its second turn a file whose copy is as its source now stands is not written again.
+// On its second turn a file whose copy is as its source now stands, by size and time, is not
+// written again; the last look compares contents too.
 CContentMover::Outcome CContentMover::CarryFile(const std::wstring& relative,
                                                 const FoundEntry& entry)
 {
-    if (UnchangedSinceCopied(relative, entry.name))
+    if (UnchangedSinceCopied(relative, entry.name, false))
         return Outcome::kCarried;
     return CopyEntry(relative, entry.name);
 }
@@ -478,7 +479,7 @@ CContentMover::Outcome CContentMover::Relist(const std::wstring& relative,
         }
         else
         {
-            if (UnchangedSinceCopied(relative, entry.name))
+            if (UnchangedSinceCopied(relative, entry.name, true))
                 continue;
             ++round.changes;
             if (!pattern.empty() && PathMatchSpecW(entry.name.c_str(), pattern.c_str()))

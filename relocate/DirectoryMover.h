@@ -115,7 +115,8 @@ private:
     bool CanCreateIn(const std::wstring& folder);
     bool IsDestination(const std::wstring& path) const;
     bool IsWhereExpected(const FileIdentity& entered, const std::wstring& relative) const;
-    bool UnchangedSinceCopied(const std::wstring& relative, const std::wstring& name) const;
+    bool UnchangedSinceCopied(const std::wstring& relative, const std::wstring& name,
+                              bool lastLook) const;
     bool ComparesContent(const std::wstring& relative, const std::wstring& name) const;
     bool ReportWriteRefusal(const std::wstring& path, UINT reasonId);
     bool LiesInSource(const std::wstring& path) const;
