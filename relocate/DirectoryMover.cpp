@@ -352,7 +352,8 @@ CContentMover::Outcome CContentMover::CopyEntry(const std::wstring& relative,
     auto& files = m_carried[relative].files;
     if (copied.result == CopyResult::kCopied)
     {
-        files[name] = {copied.bytes, copied.lastWrite, contentKnown, std::move(content)};
+        files[name] = {copied.bytes, copied.lastWrite, contentKnown,
+                       contentKnown ? std::move(content) : std::string()};
         HoldMoveAt("copy", m_reporter);
     }
     else if (copied.result != CopyResult::kSourceGone)

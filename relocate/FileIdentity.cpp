@@ -117,7 +117,8 @@ bool ReadHandleIdentity(HANDLE file, FileIdentity& identity)
 }
 
 CHeldEntry::CHeldEntry(const std::wstring& path)
-    : m_entry(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+    : m_path(path),
+      m_entry(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr))
 {
 }
@@ -133,18 +134,27 @@ bool CHeldEntry::ReadIdentity(FileIdentity& identity) const
     return m_entry != INVALID_HANDLE_VALUE && ReadHandleIdentity(m_entry, identity);
 }
 
-bool CHeldEntry::ReadSizeAndTime(FileIdentity& identity) const
+bool CHeldEntry::ReadRewritten(FileIdentity& identity) const
 {
     FILE_BASIC_INFORMATION basic;
     FILE_STANDARD_INFORMATION standard;
     IO_STATUS_BLOCK io;
+    WIN32_FILE_ATTRIBUTE_DATA atPath;
     if (m_entry == INVALID_HANDLE_VALUE ||
         NtQueryInformationFile(m_entry, &io, &basic, sizeof basic, FileBasicInformation) < 0 ||
         NtQueryInformationFile(m_entry, &io, &standard, sizeof standard, FileStandardInformation) <
-            0)
+            0 ||
+        !GetFileAttributesExW(m_path.c_str(), GetFileExInfoStandard, &atPath))
         return false;
-    identity.size = static_cast<ULONGLONG>(standard.EndOfFile.QuadPart);
-    identity.lastWrite = FileTimeOf(basic.LastWriteTime);
+    const ULONGLONG size = static_cast<ULONGLONG>(standard.EndOfFile.QuadPart);
+    const FILETIME lastWrite = FileTimeOf(basic.LastWriteTime);
+    const ULONGLONG sizeAtPath =
+        (static_cast<ULONGLONG>(atPath.nFileSizeHigh) << 32) | atPath.nFileSizeLow;
+    if (sizeAtPath != size || !SameTime(atPath.ftLastWriteTime, lastWrite) ||
+        (atPath.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return false;
+    identity.size = size;
+    identity.lastWrite = lastWrite;
     return true;
 }
 

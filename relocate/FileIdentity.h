@@ -38,10 +38,13 @@ public:
     CHeldEntry& operator=(const CHeldEntry&) = delete;
     // False when nothing could be opened there.
     bool ReadIdentity(FileIdentity& identity) const;
-    // Its size and last-write time as they are now, into `identity`.
-    bool ReadSizeAndTime(FileIdentity& identity) const;
+    // Its size and last-write time after a write through its path, into `identity`; false when
+    // the path shows another size or time (the file written anew, or replaced), for the caller
+    // to ask the path itself.
+    bool ReadRewritten(FileIdentity& identity) const;
 
 private:
+    std::wstring m_path;
     HANDLE m_entry;
 };
 

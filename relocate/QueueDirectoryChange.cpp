@@ -177,8 +177,9 @@ CommandResult CQueueDirectoryChange::CarryAndStore(CContentMover& mover)
 // Points the job control files that the move carried at the new directory; false after the
 // first that fails (IDS_STORE_FAILED) or once the user cancels. A job control file that was in
 // the new directory before belongs to another queue and is left as it is. Each copy is held
-// open while it is rewritten, and proved anew from that handle for the rollback: the profile
-// functions write a file in place.
+// open while it is rewritten, and proved anew for the rollback from that handle, while its path
+// still shows what the handle does (the profile functions write a file in place), else from its
+// path.
 bool CQueueDirectoryChange::RewriteJobControlFiles(const std::vector<std::wstring>& jobFiles)
 {
     m_reporter.BeginStep(LoadResourceTextW(IDS_STEP_UPDATING_JOBS), jobFiles.size(), 0);
@@ -208,7 +209,7 @@ bool CQueueDirectoryChange::RewriteJobControlFiles(const std::vector<std::wstrin
             ReportStoreFailure(m_reporter, jobFile, rewritten);
             return false;
         }
-        if (!m_run.Created().Completed(jobFile, held.ReadSizeAndTime(copy) ? &copy : nullptr))
+        if (!m_run.Created().Completed(jobFile, held.ReadRewritten(copy) ? &copy : nullptr))
         {
             ReportJournalFailure(m_reporter, m_run.Created().JournalPath(),
                                  m_run.Created().JournalError());

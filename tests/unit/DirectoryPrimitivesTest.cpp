@@ -190,6 +190,27 @@ TEST(FileIdentityTest, AnIndexOfZeroIsUnknownAndAMatchNeedsTheSameFinalName)
     EXPECT_FALSE(IsOrHolds(known, lookAlike)) << "a name that only begins alike";
 }
 
+// A job file held open while the profile functions rewrite it is proved from the handle only
+// while its path still shows the same file.
+TEST_F(DirectoryPrimitivesTest, AHeldEntryProvesARewriteInPlaceButNotAReplacement)
+{
+    const std::string job = std::string(kDir) + "\\cf1.ini";
+    WriteFileText(job, "[Settings]\r\n");
+    const std::wstring path(job.begin(), job.end());
+    FileIdentity rewritten;
+    {
+        const CHeldEntry held(path);
+        ASSERT_TRUE(
+            WritePrivateProfileStringA("Files", "df1.prn", "C:\\new\\df1.prn", job.c_str()));
+        ASSERT_TRUE(held.ReadRewritten(rewritten));
+        EXPECT_EQ(rewritten.size, ReadFileText(job).size());
+    }
+    const CHeldEntry held(path);
+    ASSERT_TRUE(MoveFileA(job.c_str(), (job + ".old").c_str()));
+    WriteFileText(job, "[Settings]\r\nput there meanwhile\r\n");
+    EXPECT_FALSE(held.ReadRewritten(rewritten));
+}
+
 // The owner and the list decide who may change the journals' folder or a program's; Wine keeps
 // neither an owner nor a protected list, so they are judged here as descriptors.
 TEST(AdministratorsOnlyTest, OnlyAnAdministratorsOwnerAndListLeaveTheFolderToAdministrators)
