@@ -136,7 +136,7 @@ void CAdminDlg::FillQueueList(const std::vector<std::string>& names)
 {
     for (const std::string& name : names)
         m_queueCombo.AddString(name);
-    m_queueCombo.FitDroppedWidthToEntries();
+    m_queueCombo.FitDroppedWidthTo(names);
 }
 
 bool CAdminDlg::GetSelectedQueue(std::string& queueName) const

@@ -52,16 +52,14 @@ std::string CComboBox::GetLBText(int index) const
     return NarrowText(std::wstring(wide.data(), static_cast<size_t>(copied)));
 }
 
-void CComboBox::FitDroppedWidthToEntries()
+void CComboBox::FitDroppedWidthTo(const std::vector<std::string>& entries)
 {
     HDC dc = GetDC(m_window);
     HGDIOBJ previousFont =
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_window, WM_GETFONT, 0, 0)));
     int widest = 0;
-    const int count = static_cast<int>(Send(CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
+    for (const std::string& text : entries)
     {
-        const std::string text = GetLBText(i);
         SIZE extent = {};
         GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
         widest = extent.cx > widest ? extent.cx : widest;

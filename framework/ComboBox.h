@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // A drop-down list control of a dialog, attached by data exchange.
 class CComboBox
@@ -20,9 +21,10 @@ public:
     DWORD_PTR GetItemData(int index) const;
     // The text of entry `index`; empty when there is no such entry.
     std::string GetLBText(int index) const;
-    // Widens the drop-down list, never the box itself, so that the longest entry shows whole
-    // (within the screen's width).
-    void FitDroppedWidthToEntries();
+    // Widens the drop-down list, never the box itself, so that the longest of `entries` (those
+    // just added) shows whole, within the screen's width. They are measured as given: reading a
+    // thousand entries back costs more than the whole rest of a dialog's start.
+    void FitDroppedWidthTo(const std::vector<std::string>& entries);
 
 private:
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const;
