@@ -21,6 +21,10 @@ void NameControls(HWND dialog, std::initializer_list<ControlName> names);
 // name no longer says it. Called whenever the text changes.
 void DescribeByText(HWND control);
 
+// Clears what assistive technology was told of the controls of `dialog`. Called as the dialog
+// is destroyed, while its controls still exist.
+void ForgetAnnotations(HWND dialog);
+
 enum class AccessibleText
 {
     kName,

@@ -1,5 +1,6 @@
 #include "framework/Dialog.h"
 
+#include "framework/AccessibleNames.h"
 #include "framework/WinApp.h"
 #include "framework/WorkArea.h"
 
@@ -176,8 +177,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         {
         case WM_INITDIALOG:
             return dialog->OnInitDialog();
-        case WM_COMMAND:
         case WM_DESTROY:
+            ForgetAnnotations(window);
+            return dialog->Dispatch(message, wParam, lParam);
+        case WM_COMMAND:
             return dialog->Dispatch(message, wParam, lParam);
         case WM_QUERYENDSESSION:
             SetWindowLongPtrA(window, DWLP_MSGRESULT, dialog->OnQueryEndSession() ? TRUE : FALSE);
