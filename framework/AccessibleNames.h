@@ -33,6 +33,6 @@ enum class AccessibleText
 
 // Where the annotations go: the platform's annotation service, or a test's record in its place
 // (null gives them back to the platform). `text` null clears the annotation, as happens when
-// the control is destroyed. True when it was kept.
+// its dialog is destroyed. True when it was kept.
 using AnnotationSink = bool (*)(HWND control, AccessibleText what, const wchar_t* text);
 void SetAnnotationSink(AnnotationSink sink);
