@@ -11,12 +11,13 @@
 // is one pass of CopyFileA over the same files into a fresh directory (one write per file),
 // plus the same profile calls made directly (the busy test of every job control file, then
 // the rewrite of each copy). Command and baseline take turns, three runs each (five up to
-// 2,500 jobs), each into a directory of its own; each command run is set against the baseline
-// run after it. Each side begins after the same quiet time, with the disk settled: here the
-// first tenth of a second of work after a pause of a tenth of a second or more runs about three
-// times as fast as the same work without one (500 busy tests: 60 to 75 ms after a pause, 200 to
-// 236 ms without). The baseline always began after such a pause and the command never did,
-// which had given the baseline's busy test that head start alone.
+// 2,500 jobs, nine up to 500), each into a directory of its own; each command run is set
+// against the baseline run after it. Each side begins after the same quiet time, with the disk
+// settled: here the first tenth of a second of work after a pause of a tenth of a second or more
+// runs about three times as fast as the same work without one (500 busy tests: 60 to 75 ms after
+// a pause, 200 to 236 ms without). The baseline always began after such a pause and the command
+// never did, which had given the baseline's busy test that head start alone.
+//
 // Each turn ends with one more run of the command, untimed, to measure how it answers: throughout
 // it a second thread sends WM_NULL to the dialog and waits for the answer, every few
 // milliseconds, so that the longest wait is the longest gap between two pumps of the thread.
@@ -63,9 +64,11 @@ const std::string kSystemProfile = "C:\\windows\\kel.ini";
 const char kQueueName[] = "Bench";
 const int kRuns = 3;
 // A short command varies most from turn to turn (a tenth either way at 500 jobs here), and its
-// turns cost seconds, not minutes: queues up to this size take more turns for their medians.
-const int kShortCommandJobs = 2500;
-const int kShortCommandRuns = 5;
+// turns cost seconds, not minutes: smaller queues take more turns for their medians.
+int TurnsFor(int jobs)
+{
+    return jobs <= 500 ? 9 : jobs <= 2500 ? 5 : kRuns;
+}
 // 10,000 jobs take minutes under Wine; a command still running after this is reported.
 const DWORD kCommandWaitMs = 30 * 60 * 1000;
 const double kRatioTarget = 1.25;
@@ -491,7 +494,7 @@ Timing Measure(int jobs)
     std::vector<double> busyTests;
     std::vector<double> rewrites;
     std::vector<double> ratios;
-    const int runs = jobs <= kShortCommandJobs ? kShortCommandRuns : kRuns;
+    const int runs = TurnsFor(jobs);
     for (int run = 1; run <= runs; ++run)
     {
         const CommandRun command = RunInTool(oldDir, set + "\\new" + std::to_string(run), false);
