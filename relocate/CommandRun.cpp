@@ -64,7 +64,7 @@ CommandResult CCommandRun::Run(const std::function<CommandResult()>& steps)
         {
             ReportFormatted(m_reporter, IDS_STORED_THEN_STOPPED, MB_ICONEXCLAMATION,
                             {WidenText(error.what())});
-            return m_finished ? m_result : EndStored();
+            return m_finished ? m_result : EndStored(nullptr);
         }
         if (m_finished)
             throw;
@@ -205,7 +205,7 @@ bool CCommandRun::AwaitJournal()
     return !Cancelled();
 }
 
-CommandResult CCommandRun::Store()
+CommandResult CCommandRun::Store(CContentMover* carried)
 {
     // The last look at the cancel: it may have come with the last pump of the command's work.
     if (Cancelled())
@@ -219,15 +219,19 @@ CommandResult CCommandRun::Store()
     }
     m_stored = true;
     m_result.notified = PostAdminMessage(m_codeValue, m_code);
-    return EndStored();
+    return EndStored(carried);
 }
 
 // The change is stored: the copies stay, the originals they replaced go, and the change is
 // recorded.
-CommandResult CCommandRun::EndStored()
+CommandResult CCommandRun::EndStored(CContentMover* carried)
 {
     m_created.DropKeptAside();
     m_journal.End(false);
+    const auto pump = [this] { m_reporter.Pump(); };
+    if (carried != nullptr)
+        carried->ForgetCarried(pump);
+    m_created.Forget(pump);
     AuditChanged(m_what, WidenText(m_result.before), WidenText(m_result.after));
     Finish(CommandOutcome::kChanged);
     return m_result;

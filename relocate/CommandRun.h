@@ -74,7 +74,9 @@ public:
 
     // The one ending of a change: after a last look at the cancel, stores it, tells the server
     // and records it. A store that fails is reported (IDS_STORE_FAILED) and ends as End does.
-    CommandResult Store();
+    // The records of the move that `carried` made, and of what it created, are let go before
+    // the progress ends, while it is still pumped.
+    CommandResult Store(CContentMover* carried = nullptr);
     // Every other ending. kChanged: a what-if run found that the change would be made. A
     // failure of a command the user cancelled counts as cancelled; what it created is removed,
     // and what could not be is listed (IDS_COPIES_LEFT). A store that failed yet left the
@@ -90,7 +92,7 @@ private:
     std::vector<std::wstring> RollBack();
     bool StoreLanded() const;
     bool ProfileMayNameCopies() const;
-    CommandResult EndStored();
+    CommandResult EndStored(CContentMover* carried);
     void Finish(CommandOutcome outcome);
     bool ReportJournalFailure();
 

@@ -1,5 +1,6 @@
 #include "relocate/CreatedEntries.h"
 
+#include "base/ReleaseInBatches.h"
 #include "relocate/ChangeJournal.h"
 #include "relocate/JournalRecords.h"
 
@@ -145,5 +146,11 @@ void CCreatedEntries::DropKeptAside()
     for (const KeptAsideFile& kept : m_keptAside)
         if (IsKeptOriginal(kept))
             DeleteFileW(kept.aside.c_str());
+    m_keptAside.clear();
+}
+
+void CCreatedEntries::Forget(const std::function<void()>& pump)
+{
+    ReleaseInBatches(m_entries, pump);
     m_keptAside.clear();
 }

@@ -64,6 +64,8 @@ public:
     std::vector<std::wstring> Undo(const std::function<void(size_t)>& undone = nullptr);
     // The originals kept aside are no longer needed: the copies that replaced them stay.
     void DropKeptAside();
+    // Lets go of every entry, calling `pump` as it goes: the command is over.
+    void Forget(const std::function<void()>& pump);
 
 private:
     CChangeJournal* m_journal;

@@ -2,6 +2,7 @@
 
 #include "base/DiskSpace.h"
 #include "base/NumberTexts.h"
+#include "base/ReleaseInBatches.h"
 #include "base/ResourceText.h"
 #include "base/WideText.h"
 #include "relocate/CreatedEntries.h"
@@ -548,6 +549,14 @@ std::vector<std::wstring> CContentMover::CarriedFiles(const std::wstring& patter
         if (PathMatchSpecW(file.first.c_str(), pattern.c_str()))
             files.push_back(JoinPath(m_destination, file.first));
     return files;
+}
+
+void CContentMover::ForgetCarried(const std::function<void()>& pump)
+{
+    for (auto& folder : m_carried)
+        ReleaseInBatches(folder.second.files, pump);
+    m_carried.clear();
+    ReleaseInBatches(m_counted, pump);
 }
 
 // After a failure on the destination's side: when the destination itself is lost (its folder

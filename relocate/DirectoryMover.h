@@ -69,6 +69,10 @@ public:
     // carried over (and whose source still exists).
     std::vector<std::wstring> CarriedFiles(const std::wstring& pattern) const;
 
+    // Lets go of the records of what was carried, calling `pump` as it goes; after it the move
+    // knows nothing carried.
+    void ForgetCarried(const std::function<void()>& pump);
+
 private:
     enum class Outcome
     {

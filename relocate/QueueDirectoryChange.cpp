@@ -171,7 +171,7 @@ CommandResult CQueueDirectoryChange::CarryAndStore(CContentMover& mover)
         return m_run.End(turnedBusy || settled == CContentMover::Settled::kKeptChanging
                              ? CommandOutcome::kTryLater
                              : CommandOutcome::kFailed);
-    return m_run.Store();
+    return m_run.Store(&mover);
 }
 
 // Points the job control files that the move carried at the new directory; false after the

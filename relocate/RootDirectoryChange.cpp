@@ -68,7 +68,7 @@ CommandResult CRootDirectoryChange::Run()
         return m_run.End(settled == CContentMover::Settled::kKeptChanging
                              ? CommandOutcome::kTryLater
                              : CommandOutcome::kFailed);
-    return m_run.Store();
+    return m_run.Store(&mover);
 }
 
 // The log directory is never entered through a link, under either root, as no other entry is.
